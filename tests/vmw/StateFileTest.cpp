@@ -1,0 +1,98 @@
+// The token file's text form and the editor's refusals.
+#include "ModuleHarness.h"
+
+#include "vmw/state/TokenFile.h"
+
+namespace vmwtest {
+namespace {
+
+TEST(TokenFile, ReadsWhatItWrites) {
+  vmw::TokenState token;
+  token.label = {'A', 0, '"', '\\', 0xFF};
+  token.serial = vmw::BytesOf("X1");
+  token.pin.triesLeft = 1;
+  vmw::ObjectRecord& object = token.AddObject();
+  object.undeletable = true;
+  object.SetNumber(CKA_CLASS, CKO_CERTIFICATE);
+  object.SetOctets(CKA_LABEL, vmw::BytesOf("label \"quoted\""));
+  object.SetOctets(CKA_VALUE, {0x30, 0x00});
+  object.SetOctets(0x80000001, {0x01});
+  vmw::TokenState read;
+  std::string error;
+  ASSERT_TRUE(vmw::ParseToken(vmw::FormatToken(token), read, error)) << error;
+  EXPECT_EQ(read.label, token.label);
+  EXPECT_EQ(read.pin.triesLeft, 1);
+  ASSERT_EQ(read.objects.size(), 1u);
+  EXPECT_TRUE(read.objects[0].undeletable);
+  EXPECT_EQ(read.objects[0].NumberOr(CKA_CLASS, 99), CKO_CERTIFICATE);
+  EXPECT_EQ(read.objects[0].Find(CKA_LABEL)->octets, vmw::BytesOf("label \"quoted\""));
+  EXPECT_EQ(read.objects[0].Find(0x80000001)->octets, vmw::Bytes{0x01});
+  EXPECT_EQ(read.nextObjectId, 2u);
+}
+
+TEST(TokenFile, RefusesDamagedText) {
+  const char* damaged[] = {
+      "",                                                        // no serial
+      "serial = \"S\"\nlabel = \"open\n",                       // unterminated text
+      "serial = \"S\"\npin-tries-left = 4\n",                   // more tries than exist
+      "serial = \"S\"\nobject 1\n  CKA_CLASS = number 1\n",     // no end
+      "serial = \"S\"\nobject 1\nend\nobject 1\nend\n",         // id twice
+      "serial = \"S\"\nobject 1\n  CKA_VALUE = hex 3\nend\n",   // odd hex
+      "serial = \"S\"\nobject 1\n  CKA_NONSENSE = hex 00\nend\n",
+      "serial = \"S\"\ncolour = blue\n",
+  };
+  for (const char* text : damaged) {
+    vmw::TokenState token;
+    std::string error;
+    EXPECT_FALSE(vmw::ParseToken(text, token, error)) << text;
+    EXPECT_FALSE(error.empty());
+  }
+}
+
+using EditorTest = ModuleHarness;
+
+TEST_F(EditorTest, RefusesBadInput) {
+  AddCard("Reader", "S1");
+  vmw::CardDetails shortPin;
+  shortPin.serial = "S2";
+  shortPin.pin = "12";
+  vmw::CardDetails longLabel;
+  longLabel.serial = "S3";
+  longLabel.label = std::string(33, 'x');
+  unsigned long id = 0;
+  vmw::Bytes garbage = {0x30, 0x03, 0x02, 0x01};
+  struct Case {
+    const char* what;
+    bool ok;
+  } cases[] = {
+      {"reader name with a slash", editor_->AddReader("a/b")},
+      {"reader twice", editor_->AddReader("Reader")},
+      {"card into a full reader", editor_->CreateCard("Reader", shortPin)},
+      {"card into a missing reader", editor_->CreateCard("Nowhere", longLabel)},
+      {"certificate that is not one", editor_->PutCertificate("Reader", garbage, false, {}, id)},
+      {"key without naming or certificate",
+       editor_->PutPrivateKey("Reader", ReadDataFile("user.key"), nullptr, false, {}, id)},
+      {"insert a card that is not on the shelf", editor_->InsertCard("Reader", "S9")},
+      {"fault of a non-function", editor_->SetFault("Login", 5, false)},
+  };
+  for (const Case& c : cases) EXPECT_FALSE(c.ok) << c.what;
+  ASSERT_TRUE(editor_->AddReader("Second"));
+  EXPECT_FALSE(editor_->CreateCard("Second", shortPin));
+  EXPECT_FALSE(editor_->CreateCard("Second", longLabel));
+  EXPECT_FALSE(editor_->State().CardPresent("Second"));
+}
+
+TEST_F(EditorTest, CardsMoveBetweenReadersThroughTheShelf) {
+  AddCard("Reader 1", "S1");
+  ASSERT_TRUE(editor_->AddReader("Reader 2"));
+  ASSERT_TRUE(editor_->RemoveCard("Reader 1"));
+  EXPECT_FALSE(editor_->State().CardPresent("Reader 1"));
+  ASSERT_TRUE(editor_->InsertCard("Reader 2", "S1")) << editor_->Error();
+  vmw::TokenState token;
+  ASSERT_TRUE(editor_->LoadCard("Reader 2", token));
+  EXPECT_EQ(token.insertion, 2u);
+  EXPECT_EQ(editor_->State().ReaderNames(), (std::vector<std::string>{"Reader 1", "Reader 2"}));
+}
+
+}  // namespace
+}  // namespace vmwtest
