@@ -3,28 +3,28 @@
 
 extern "C" {
 
-LONG WINAPI SCardEstablishContext(DWORD dwScope, LPCVOID, LPCVOID, LPSCARDCONTEXT phContext) {
+__declspec(dllexport) LONG WINAPI SCardEstablishContext(DWORD dwScope, LPCVOID, LPCVOID, LPSCARDCONTEXT phContext) {
   return vmw::ReaderService::Instance().EstablishContext(dwScope, phContext);
 }
 
-LONG WINAPI SCardReleaseContext(SCARDCONTEXT hContext) {
+__declspec(dllexport) LONG WINAPI SCardReleaseContext(SCARDCONTEXT hContext) {
   return vmw::ReaderService::Instance().ReleaseContext(hContext);
 }
 
-LONG WINAPI SCardIsValidContext(SCARDCONTEXT hContext) {
+__declspec(dllexport) LONG WINAPI SCardIsValidContext(SCARDCONTEXT hContext) {
   return vmw::ReaderService::Instance().IsValidContext(hContext);
 }
 
-LONG WINAPI SCardListReadersA(SCARDCONTEXT hContext, LPCSTR, LPSTR mszReaders, LPDWORD pcchReaders) {
+__declspec(dllexport) LONG WINAPI SCardListReadersA(SCARDCONTEXT hContext, LPCSTR, LPSTR mszReaders, LPDWORD pcchReaders) {
   return vmw::ReaderService::Instance().ListReaders(hContext, mszReaders, pcchReaders);
 }
 
-LONG WINAPI SCardGetStatusChangeA(SCARDCONTEXT hContext, DWORD dwTimeout,
+__declspec(dllexport) LONG WINAPI SCardGetStatusChangeA(SCARDCONTEXT hContext, DWORD dwTimeout,
                                   LPSCARD_READERSTATEA rgReaderStates, DWORD cReaders) {
   return vmw::ReaderService::Instance().GetStatusChange(hContext, dwTimeout, rgReaderStates, cReaders);
 }
 
-LONG WINAPI SCardFreeMemory(SCARDCONTEXT hContext, LPCVOID pvMem) {
+__declspec(dllexport) LONG WINAPI SCardFreeMemory(SCARDCONTEXT hContext, LPCVOID pvMem) {
   return vmw::ReaderService::Instance().FreeMemory(hContext, pvMem);
 }
 
