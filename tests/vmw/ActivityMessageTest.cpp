@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -57,26 +58,32 @@ class ActivityMessageTest : public ::testing::Test {
     }
     return ours;
   }
+  std::string Handle() const {
+    return std::to_string(static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(window_)));
+  }
   std::vector<UINT> numbers_;  // IMPORT_START, IMPORT_END, CERTIFICATE_EXPIRING, NEW_DEVICE
   std::vector<std::pair<UINT, LPARAM>> received_;
   HWND window_ = nullptr;
 };
 
-TEST_F(ActivityMessageTest, BroadcastWithADayCount) {
-  ASSERT_EQ(RunBeside("vmw-broadcast.exe", "CERTIFICATE_EXPIRING -3"), 0);
-  Pump(1, 5000);
-  ASSERT_EQ(Activity().size(), 1u);
-  EXPECT_EQ(Activity()[0].first, numbers_[2]);
-  EXPECT_EQ(Activity()[0].second, -3);
+// Other tests of the session may broadcast too: look for ours among what came.
+bool Contains(const std::vector<std::pair<UINT, LPARAM>>& activity, UINT message, LPARAM lParam) {
+  for (const auto& entry : activity) {
+    if (entry.first == message && entry.second == lParam) return true;
+  }
+  return false;
 }
 
-TEST_F(ActivityMessageTest, SentToOneWindowByItsFullName) {
-  char handle[32];
-  wsprintfA(handle, "%lu", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(window_)));
-  ASSERT_EQ(RunBeside("vmw-broadcast.exe", std::string("WM_QUORIN_MW_ACTIVITY_NEW_DEVICE --window ") + handle), 0);
+TEST_F(ActivityMessageTest, PostedWithADayCountToOneWindow) {
+  ASSERT_EQ(RunBeside("vmw-broadcast.exe", "CERTIFICATE_EXPIRING -3 --window " + Handle()), 0);
   Pump(1, 5000);
-  ASSERT_EQ(Activity().size(), 1u);
-  EXPECT_EQ(Activity()[0].first, numbers_[3]);
+  EXPECT_TRUE(Contains(Activity(), numbers_[2], -3));
+}
+
+TEST_F(ActivityMessageTest, SentByItsFullName) {
+  ASSERT_EQ(RunBeside("vmw-broadcast.exe", "WM_QUORIN_MW_ACTIVITY_NEW_DEVICE 7 --send --window " + Handle()), 0);
+  Pump(1, 5000);
+  EXPECT_TRUE(Contains(Activity(), numbers_[3], 7));
 }
 
 TEST_F(ActivityMessageTest, UnknownNamesAreRefused) {
@@ -85,13 +92,17 @@ TEST_F(ActivityMessageTest, UnknownNamesAreRefused) {
   EXPECT_NE(RunBeside("vmw-broadcast.exe", ""), 0);
 }
 
-TEST_F(ActivityMessageTest, RegistrationEntryPointAnnouncesStartThenEnd) {
+TEST_F(ActivityMessageTest, RegistrationEntryPointBroadcastsStartThenEnd) {
   ASSERT_EQ(RunCommand("rundll32.exe " + ProgramFolder() + "\\korvane.dll,RunImportSequence 100"), 0);
   Pump(2, 5000);
-  auto activity = Activity();
-  ASSERT_EQ(activity.size(), 2u);
-  EXPECT_EQ(activity[0].first, numbers_[0]);
-  EXPECT_EQ(activity[1].first, numbers_[1]);
+  int start = -1, end = -1, index = 0;
+  for (const auto& entry : Activity()) {
+    if (entry.first == numbers_[0] && start < 0) start = index;
+    if (entry.first == numbers_[1] && start >= 0 && end < 0) end = index;
+    ++index;
+  }
+  EXPECT_GE(start, 0) << "no IMPORT_START";
+  EXPECT_GT(end, start) << "no IMPORT_END after IMPORT_START";
 }
 
 }  // namespace

@@ -19,8 +19,18 @@ int RunCommand(const std::string& commandLine) {
   if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                       &process))
     return -1;
+  // Serve this thread's windows meanwhile: the program may send them messages.
+  const DWORD started = GetTickCount();
+  DWORD waited = 0;
+  while (waited < 30000 &&
+         MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 30000 - waited, QS_ALLINPUT) ==
+             WAIT_OBJECT_0 + 1) {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    waited = GetTickCount() - started;
+  }
   DWORD code = static_cast<DWORD>(-1);
-  if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
+  if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return static_cast<int>(code);

@@ -11,7 +11,8 @@
 namespace vmwtest {
 
 std::string ProgramFolder();
-// Runs a program of the test's folder with the arguments; its exit code, or -1.
+// Runs a program of the test's folder with the arguments, serving this thread's
+// windows while it runs; its exit code, or -1.
 int RunBeside(const std::string& program, const std::string& arguments);
 // Runs a command line as given (searched on the path); its exit code, or -1.
 int RunCommand(const std::string& commandLine);
