@@ -96,3 +96,57 @@ TEST_F(EditorTest, CardsMoveBetweenReadersThroughTheShelf) {
 
 }  // namespace
 }  // namespace vmwtest
+
+namespace vmwtest {
+namespace {
+
+// Every cut of a valid file and every octet changed to a troublesome value
+// either reads as a token or is refused; nothing crashes or reads past the end.
+TEST(TokenFile, DamageAnywhereIsHandled) {
+  vmw::TokenState token;
+  token.serial = vmw::BytesOf("X1");
+  vmw::ObjectRecord& object = token.AddObject();
+  object.SetNumber(CKA_CLASS, CKO_PRIVATE_KEY);
+  object.SetOctets(CKA_LABEL, vmw::BytesOf("k\\\""));
+  object.SetOctets(CKA_MODULUS, {0x00, 0xC1, 0x7F});
+  const std::string text = vmw::FormatToken(token);
+  const char replacements[] = {'\0', '"', '\\', '\n', ' ', '=', 'x', '9'};
+  std::size_t refused = 0;
+  for (std::size_t cut = 0; cut < text.size(); ++cut) {
+    vmw::TokenState read;
+    std::string error;
+    if (!vmw::ParseToken(text.substr(0, cut), read, error)) ++refused;
+    for (char replacement : replacements) {
+      std::string changed = text;
+      changed[cut] = replacement;
+      vmw::ParseToken(changed, read, error);
+    }
+  }
+  EXPECT_GT(refused, text.size() / 2);
+}
+
+TEST(Der, TruncatedCertificatesAndKeysAreRefused) {
+  const vmw::Bytes certificate = ReadDataFile("user.der");
+  const vmw::Bytes key = ReadDataFile("user.key");
+  vmw::CertificateFacts facts;
+  vmw::RsaKeyFacts rsa;
+  ASSERT_TRUE(vmw::ReadCertificate(certificate, facts));
+  ASSERT_TRUE(vmw::ReadRsaPrivateKey(key, rsa));
+  for (std::size_t cut = 0; cut < certificate.size(); ++cut)
+    EXPECT_FALSE(vmw::ReadCertificate(vmw::Bytes(certificate.begin(), certificate.begin() + cut), facts)) << cut;
+  for (std::size_t cut = 0; cut < key.size(); ++cut)
+    EXPECT_FALSE(vmw::ReadRsaPrivateKey(vmw::Bytes(key.begin(), key.begin() + cut), rsa)) << cut;
+}
+
+TEST(Der, CertificateFactsAgreeWithOpenSsl) {
+  vmw::CertificateFacts facts;
+  ASSERT_TRUE(vmw::ReadCertificate(ReadDataFile("user.pem"), facts));
+  // openssl x509 -serial: A1B2C3 (DER INTEGER 02 04 00 A1 B2 C3); -modulus: DC3C89CE...
+  EXPECT_EQ(vmw::ToHex(facts.serialNumber), "020400A1B2C3");
+  EXPECT_EQ(vmw::ToHex(vmw::Bytes(facts.modulus.begin(), facts.modulus.begin() + 4)), "DC3C89CE");
+  EXPECT_EQ(facts.modulus.size(), 256u);
+  EXPECT_EQ(vmw::ToHex(facts.publicExponent), "010001");
+}
+
+}  // namespace
+}  // namespace vmwtest

@@ -17,7 +17,7 @@ const char kUsage[] =
     "  reader add NAME | reader remove NAME\n"
     "  card create READER --serial S [--label L] [--manufacturer M] [--model M] [--pin P] [--puk K]\n"
     "  card remove READER | card insert READER SERIAL | card show READER\n"
-    "  card set READER [--label L] [--pin P] [--puk K] [--pin-tries N] [--puk-tries N]\n"
+    "  card set READER [--label L | --label-hex HEX] [--pin P] [--puk K] [--pin-tries N] [--puk-tries N]\n"
     "                  [--pin-to-be-changed yes|no] [--user-pin-initialized yes|no]\n"
     "  cert add READER FILE [--ca] [--label L] [--id HEX | --id-text T]\n"
     "  key add READER FILE [--cert FILE] [--public-key] [--label L] [--id HEX | --id-text T]\n"
@@ -154,6 +154,12 @@ int CardSet(vmw::StateEditor& editor, const std::string& reader, const Arguments
   if (arguments.Has("--label")) {
     if (arguments.Get("--label").size() > 32) return Refuse("the label has more than 32 characters");
     token.label = vmw::BytesOf(arguments.Get("--label"));
+  }
+  if (arguments.Has("--label-hex")) {  // for labels with NUL or other unprintable octets
+    vmw::Bytes label;
+    if (!vmw::FromHex(arguments.Get("--label-hex"), label) || label.size() > 32)
+      return Refuse("--label-hex takes up to 32 octets in hexadecimal");
+    token.label = label;
   }
   if (!secret("--pin", token.pin) || !secret("--puk", token.puk))
     return Refuse("PIN and PUK must have 4 to 16 characters");
