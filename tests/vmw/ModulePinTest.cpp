@@ -132,6 +132,22 @@ TEST_F(PinTest, SetPinChangesTheSecretOfTheLoggedInUserType) {
   EXPECT_EQ(Login(session_, CKU_SO, "87654321"), CKR_OK);
 }
 
+TEST_F(PinTest, SecretsToBeChangedUntilSetPin) {
+  vmw::TokenState card;
+  ASSERT_TRUE(editor_->LoadCard("Reader", card));
+  card.pinToBeChanged = card.pukToBeChanged = true;
+  ASSERT_TRUE(editor_->SaveCard("Reader", card));
+  const CK_FLAGS both = CKF_USER_PIN_TO_BE_CHANGED | CKF_SO_PIN_TO_BE_CHANGED;
+  EXPECT_EQ(TokenInfo(slot_).flags & both, both);
+  ASSERT_EQ(Login(session_, CKU_USER, "1234"), CKR_OK);
+  ASSERT_EQ(SetPin("1234", "2345"), CKR_OK);
+  EXPECT_EQ(TokenInfo(slot_).flags & both, CKF_SO_PIN_TO_BE_CHANGED);
+  ASSERT_EQ(F()->C_Logout(session_), CKR_OK);
+  ASSERT_EQ(Login(session_, CKU_SO, "12345678"), CKR_OK);
+  ASSERT_EQ(SetPin("12345678", "23456789"), CKR_OK);
+  EXPECT_EQ(TokenInfo(slot_).flags & both, 0u);
+}
+
 TEST_F(PinTest, LoginStates) {
   CK_SESSION_HANDLE second = Open(slot_);
   EXPECT_EQ(Login(session_, CKU_USER, "1234"), CKR_OK);

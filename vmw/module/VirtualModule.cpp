@@ -139,6 +139,7 @@ CK_RV VirtualModule::GetTokenInfo(CK_SLOT_ID slot, CK_TOKEN_INFO_PTR info) {
   info->flags = CKF_LOGIN_REQUIRED | CKF_TOKEN_INITIALIZED;
   if (token.userPinInitialized) info->flags |= CKF_USER_PIN_INITIALIZED;
   if (token.pinToBeChanged) info->flags |= CKF_USER_PIN_TO_BE_CHANGED;
+  if (token.pukToBeChanged) info->flags |= CKF_SO_PIN_TO_BE_CHANGED;
   info->flags |= SecretFlags(token.pin, CKF_USER_PIN_COUNT_LOW, CKF_USER_PIN_FINAL_TRY,
                              CKF_USER_PIN_LOCKED);
   info->flags |= SecretFlags(token.puk, CKF_SO_PIN_COUNT_LOW, CKF_SO_PIN_FINAL_TRY,
@@ -230,7 +231,7 @@ CK_RV VirtualModule::SetPIN(CK_SESSION_HANDLE handle, CK_UTF8CHAR_PTR oldPin, CK
   rv = VerifySecret(context, secret, oldPin, oldLength);
   if (rv != CKR_OK) return rv;
   secret.value = BytesOf(newPin, newLength);
-  if (!officer) context.token.pinToBeChanged = false;
+  (officer ? context.token.pukToBeChanged : context.token.pinToBeChanged) = false;
   return Save(context);
 }
 

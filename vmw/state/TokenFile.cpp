@@ -103,6 +103,7 @@ class Parser {
     else if (name == "puk-tries-left") ok = ParseTries(value, token_.puk.triesLeft);
     else if (name == "user-pin-initialized") ok = ParseYesNo(value, token_.userPinInitialized);
     else if (name == "pin-to-be-changed") ok = ParseYesNo(value, token_.pinToBeChanged);
+    else if (name == "puk-to-be-changed") ok = ParseYesNo(value, token_.pukToBeChanged);
     else if (name == "insertion" || name == "next-object") {
       unsigned long long number = 0;
       ok = ParseNumber(value, 0xFFFFFFFFull, number);
@@ -168,6 +169,7 @@ std::string FormatToken(const TokenState& token) {
       << "puk-tries-left = " << token.puk.triesLeft << "\n"
       << "user-pin-initialized = " << (token.userPinInitialized ? "yes" : "no") << "\n"
       << "pin-to-be-changed = " << (token.pinToBeChanged ? "yes" : "no") << "\n"
+      << "puk-to-be-changed = " << (token.pukToBeChanged ? "yes" : "no") << "\n"
       << "next-object = " << token.nextObjectId << "\n";
   for (const ObjectRecord& object : token.objects) {
     out << "\nobject " << object.id << "\n";

@@ -50,6 +50,7 @@ struct TokenState {
   Secret puk;                   // the security officer's PIN
   bool userPinInitialized = true;
   bool pinToBeChanged = false;
+  bool pukToBeChanged = false;
   unsigned long nextObjectId = 1;
   std::vector<ObjectRecord> objects;
 

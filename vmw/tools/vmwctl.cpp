@@ -18,7 +18,8 @@ const char kUsage[] =
     "  card create READER --serial S [--label L] [--manufacturer M] [--model M] [--pin P] [--puk K]\n"
     "  card remove READER | card insert READER SERIAL | card show READER\n"
     "  card set READER [--label L | --label-hex HEX] [--pin P] [--puk K] [--pin-tries N] [--puk-tries N]\n"
-    "                  [--pin-to-be-changed yes|no] [--user-pin-initialized yes|no]\n"
+    "                  [--pin-to-be-changed yes|no] [--puk-to-be-changed yes|no]\n"
+    "                  [--user-pin-initialized yes|no]\n"
     "  cert add READER FILE [--ca] [--label L] [--id HEX | --id-text T]\n"
     "  key add READER FILE [--cert FILE] [--public-key] [--label L] [--id HEX | --id-text T]\n"
     "  object protect READER ID | object unprotect READER ID\n"
@@ -166,6 +167,7 @@ int CardSet(vmw::StateEditor& editor, const std::string& reader, const Arguments
   if (!tries("--pin-tries", token.pin) || !tries("--puk-tries", token.puk))
     return Refuse("tries left must be 0 to 3");
   if (!yesNo("--pin-to-be-changed", token.pinToBeChanged) ||
+      !yesNo("--puk-to-be-changed", token.pukToBeChanged) ||
       !yesNo("--user-pin-initialized", token.userPinInitialized))
     return Refuse("expected yes or no");
   return Done(editor, editor.SaveCard(reader, token));
