@@ -30,6 +30,13 @@ TEST(TokenFile, ReadsWhatItWrites) {
   EXPECT_EQ(read.nextObjectId, 2u);
 }
 
+TEST(TokenFile, NewObjectsNeverReuseAnId) {
+  vmw::TokenState token;
+  std::string error;
+  ASSERT_TRUE(vmw::ParseToken("serial = \"S\"\nobject 7\nend\nnext-object = 2\n", token, error)) << error;
+  EXPECT_EQ(token.AddObject().id, 8u);
+}
+
 TEST(TokenFile, RefusesDamagedText) {
   const char* damaged[] = {
       "",                                                        // no serial

@@ -82,6 +82,10 @@ class Parser {
   bool Finish() {
     if (object_) return Fail("object without 'end'");
     if (!sawSerial_) return Fail("no serial");
+    // New objects never take the id of one already on the card, whatever the file says.
+    for (const ObjectRecord& object : token_.objects) {
+      if (object.id >= token_.nextObjectId) token_.nextObjectId = object.id + 1;
+    }
     return true;
   }
 
@@ -129,7 +133,6 @@ class Parser {
     ObjectRecord& object = token_.objects.back();
     if (line == "end") {
       object_ = false;
-      if (object.id >= token_.nextObjectId) token_.nextObjectId = object.id + 1;
       return true;
     }
     std::size_t equals = line.find(" = ");
