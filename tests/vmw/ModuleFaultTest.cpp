@@ -5,6 +5,8 @@
 #include "vmw/state/DurableFile.h"
 #include "vmw/state/FaultPlan.h"
 
+#include <cstdio>
+
 namespace vmwtest {
 namespace {
 
@@ -77,6 +79,25 @@ TEST_F(FaultTest, WritesReplaceTheFileWhole) {
   ASSERT_TRUE(vmw::ReadWholeFile(editor_->State().TokenFile("Reader"), text));
   EXPECT_NE(text.find("pin-tries-left = 2\n"), std::string::npos) << text;
   EXPECT_FALSE(vmw::ReadWholeFile(editor_->State().TokenFile("Reader") + ".new", text));
+}
+
+TEST_F(FaultTest, AWriteCutShortLeavesTheOldCardReadable) {
+  // What a crash in the middle of a write leaves: a torn new file beside the old one.
+  const std::string file = editor_->State().TokenFile("Reader");
+  std::string before;
+  ASSERT_TRUE(vmw::ReadWholeFile(file, before));
+  std::FILE* torn = std::fopen((file + ".new").c_str(), "wb");
+  ASSERT_NE(torn, nullptr);
+  std::fputs(before.substr(0, before.size() / 2).c_str(), torn);
+  std::fclose(torn);
+  EXPECT_EQ(Login(session_, CKU_USER, "1234"), CKR_OK);
+  EXPECT_EQ(Trimmed(TokenInfo(slot_).label, 32), "Token S1");
+  EXPECT_EQ(Login(session_, CKU_USER, "1234"), CKR_USER_ALREADY_LOGGED_IN);
+  ASSERT_EQ(F()->C_Logout(session_), CKR_OK);
+  EXPECT_EQ(Login(session_, CKU_USER, "0000"), CKR_PIN_INCORRECT);  // a write over the torn file
+  std::string after;
+  ASSERT_TRUE(vmw::ReadWholeFile(file, after));
+  EXPECT_NE(after.find("pin-tries-left = 2\n"), std::string::npos);
 }
 
 }  // namespace
