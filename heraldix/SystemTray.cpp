@@ -10,7 +10,6 @@ UINT CSystemTray::maxTooltipLength = 128;
 
 namespace {
 
-const char TRAY_WINDOW_CLASS[] = "heraldix_tray_window";
 const UINT TRAY_RECORD_FLAGS = NIF_MESSAGE | NIF_ICON | NIF_TIP;
 
 // Copies at most size - 1 bytes of text and always ends the field with a zero.
@@ -51,10 +50,7 @@ CSystemTray::~CSystemTray()
 {
     Uninstall();
     frameIcons.clear();
-    if (m_hWnd) {
-        SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, 0);
-        DestroyWindow(m_hWnd);
-    }
+    DestroyWindow();
 }
 
 bool CSystemTray::Install(HWND owner, const char* tooltip, HICON icon)
@@ -162,7 +158,7 @@ bool CSystemTray::LoadFrames(HICON first, HICON second)
         frameIcons.push_back(first);
         frameIcons.push_back(second);
     } catch (const std::bad_alloc&) {
-        MessageBoxA(nullptr, "Out of memory.", nullptr, MB_OK | MB_ICONEXCLAMATION);
+        ::MessageBoxA(nullptr, "Out of memory.", nullptr, MB_OK | MB_ICONEXCLAMATION);
         frameIcons.clear();
         return false;
     }
@@ -176,7 +172,7 @@ bool CSystemTray::StartFrames()
     StopFrames();
     frameIndex = 0;
     savedIcon = trayEnabled ? notifyData.hIcon : nullptr;
-    frameTimer = SetTimer(m_hWnd, ANIMATION_TIMER_ID, ANIMATION_PERIOD_MS, nullptr);
+    frameTimer = SetTimer(ANIMATION_TIMER_ID, ANIMATION_PERIOD_MS);
     return frameTimer != 0;
 }
 
@@ -184,7 +180,7 @@ bool CSystemTray::StopFrames()
 {
     bool stopped = false;
     if (frameTimer) {
-        stopped = KillTimer(m_hWnd, frameTimer) != FALSE;
+        stopped = KillTimer(frameTimer) != FALSE;
         frameTimer = 0;
     }
     if (savedIcon)
@@ -238,38 +234,18 @@ LRESULT CSystemTray::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     if (message == WM_SETTINGCHANGE) {
-        LRESULT result = DefWindowProcA(m_hWnd, message, wParam, lParam);
+        LRESULT result = Default();
         OnWorkAreaChange(static_cast<UINT>(wParam));
         return result;
     }
     if (message != 0 && message == WM_TRAY_TASKBAR_CREATED)
         return OnTaskbarRecreated();
-    return DefWindowProcA(m_hWnd, message, wParam, lParam);
+    return CWnd::WindowProc(message, wParam, lParam);
 }
 
 bool CSystemTray::CreateOwnWindow()
 {
     if (m_hWnd)
         return true;
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = StaticWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = TRAY_WINDOW_CLASS;
-    RegisterClassA(&windowClass);  // fails harmlessly when already registered
-    m_hWnd = CreateWindowExA(0, TRAY_WINDOW_CLASS, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                             instance, this);
-    return m_hWnd != nullptr;
-}
-
-LRESULT CALLBACK CSystemTray::StaticWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* tray = reinterpret_cast<CSystemTray*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!tray || tray->m_hWnd != window)
-        return DefWindowProcA(window, message, wParam, lParam);
-    return tray->WindowProc(message, wParam, lParam);
+    return CreateEx(0, AfxRegisterWndClassA(0), "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr) != FALSE;
 }

@@ -2,6 +2,8 @@
 // its balloons. Its own hidden window serves the animation timer and puts the
 // icon back after the taskbar is re-created or the work area changes.
 #pragma once
+#include "platform/framework/Wnd.h"
+
 #include <windows.h>
 #include <shellapi.h>
 #include <string>
@@ -18,7 +20,7 @@ extern ShellNotifyIconFunction g_shellNotifyIcon;
 // (504 bytes in the 32-bit build).
 constexpr DWORD NOTIFY_ICON_RECORD_SIZE = offsetof(NOTIFYICONDATAA, hBalloonIcon);
 
-class CSystemTray {
+class CSystemTray : public CWnd {
 public:
     static constexpr UINT ANIMATION_TIMER_ID = 4567;
     static constexpr UINT ANIMATION_PERIOD_MS = 80;
@@ -46,7 +48,6 @@ public:
     void OnWorkAreaChange(UINT setting);
     bool NextFrame();
 
-    HWND GetSafeHwnd() const { return m_hWnd; }
     const NOTIFYICONDATAA& Record() const { return notifyData; }
     bool IsTrayEnabled() const { return trayEnabled; }
     bool IsIconHidden() const { return iconHidden; }
@@ -58,14 +59,11 @@ public:
     size_t FrameCount() const { return frameIcons.size(); }
 
 protected:
-    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     bool CreateOwnWindow();
     bool AddIcon(UINT flags);
-    static LRESULT CALLBACK StaticWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-    HWND m_hWnd = nullptr;
 
     NOTIFYICONDATAA notifyData;
     bool trayEnabled;
