@@ -5,6 +5,8 @@
 
 #include <vector>
 
+static_assert(sizeof(void*) != 4 || sizeof(STARTUPINFOA) == 68, "the 32-bit start-up record is 68 bytes");
+
 namespace {
 
 const char MANAGER_KEY[] = "SOFTWARE\\quorin\\tokarium";

@@ -10,6 +10,8 @@ const char INSTANCE_MUTEX_NAME[] = "quorin_omnilink_mw_notification_execution_mu
 const char NOTIFICATION_CLASS_NAME[] = "quorin_omnilink_mw_notification_class";
 const char NOTIFICATION_WINDOW_NAME[] = "quorin_omnilink_mw_notification_window";
 
+static_assert(sizeof(void*) != 4 || sizeof(WNDCLASSEXA) == 48, "the 32-bit class record is 48 bytes");
+
 namespace {
 
 const DWORD SECURITY_KERNEL_OBJECT = 6;          // SE_KERNEL_OBJECT

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <new>
 
+static_assert(sizeof(void*) != 4 || NOTIFY_ICON_RECORD_SIZE == 504, "the 32-bit icon record is 504 bytes");
+
 ShellNotifyIconFunction g_shellNotifyIcon = Shell_NotifyIconA;
 UINT CSystemTray::maxTooltipLength = 128;
 

@@ -189,6 +189,7 @@ TEST_F(HeraldixEndToEnd, BroadcastActivitiesBecomeBalloonsAndTooltips)
     ASSERT_FALSE(startup.empty());
     EXPECT_EQ(startup[0].operation, "add");
     EXPECT_EQ(startup[0].flags, "7");
+    EXPECT_EQ(startup[0].result, "1");  // Wine's shell took the icon
     if (PRIMARYLANGID(language) != LANG_ENGLISH)
         GTEST_SKIP() << "the session's language is " << std::hex << language;
     EXPECT_EQ(startup[0].tip, "Quorin Omnilink Middleware");
