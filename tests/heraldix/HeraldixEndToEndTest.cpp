@@ -272,4 +272,39 @@ TEST_F(HeraldixEndToEnd, DoubleClickStartsTheProgramInTheRegistry)
     RemoveDirectoryA(folder.c_str());
 }
 
+// The open context menu of the process; null when none shows in time.
+HWND WaitForMenu(DWORD processId)
+{
+    HWND found = nullptr;
+    uidriver::WaitUntil([&] {
+        for (HWND menu = FindWindowExA(nullptr, nullptr, "#32768", nullptr); menu;
+             menu = FindWindowExA(nullptr, menu, "#32768", nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(menu, &owner);
+            if (owner == processId && IsWindowVisible(menu))
+                found = menu;
+        }
+        return found != nullptr;
+    });
+    return found;
+}
+
+TEST_F(HeraldixEndToEnd, RightClickOpensTheMenuAndItsExitEndsTheProgram)
+{
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, MANAGER_KEY);
+    uidriver::Program heraldix;
+    HWND window = Start(heraldix, HERALDIX_EXE);
+    ASSERT_NE(window, nullptr);
+    // What the shell sends when the icon is right-clicked.
+    PostMessageA(window, WM_TRAY_CALLBACK, 0, WM_RBUTTONDOWN);
+    HWND menu = WaitForMenu(heraldix.Id());
+    ASSERT_NE(menu, nullptr);
+    // Without launch settings Exit is the only entry: select it and press Enter.
+    PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+    DWORD code = 99;
+    ASSERT_TRUE(heraldix.WaitForExit(10000, &code));
+    EXPECT_EQ(code, 0u);
+}
+
 }  // namespace
