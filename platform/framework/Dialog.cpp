@@ -139,7 +139,7 @@ void CDialog::RunModalLoop()
         }
         if (!translated) {
             TranslateMessage(&message);
-            DispatchMessageW(&message);
+            DispatchMessageToWindow(message);
         }
     }
 }

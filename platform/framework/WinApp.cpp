@@ -48,7 +48,7 @@ CWnd* AfxGetMainWnd() { return g_app ? g_app->m_pMainWnd : nullptr; }
 CWinApp::CWinApp(const wchar_t* appName)
     : m_pszAppName(nullptr), m_pszRegistryKey(nullptr), m_hInstance(GetModuleHandleW(nullptr)),
       m_lpCmdLine(nullptr), m_nCmdShow(SW_SHOWNORMAL), m_pMainWnd(nullptr),
-      m_appName(appName ? appName : ExecutableBaseName())
+      m_appName(appName ? appName : ExecutableBaseName()), m_exitCode(0)
 {
     m_pszAppName = m_appName.c_str();
     g_app = this;
@@ -67,17 +67,30 @@ int CWinApp::Run()
     MSG message;
     for (;;) {
         BOOL got = GetMessageW(&message, nullptr, 0, 0);
-        if (got == 0 || got == -1)
+        if (got == -1)
             break;
+        if (got == 0) {
+            m_exitCode = static_cast<int>(message.wParam);
+            break;
+        }
         if (PreTranslateMessage(&message))
             continue;
         TranslateMessage(&message);
-        DispatchMessageW(&message);
+        DispatchMessageToWindow(message);
     }
     return ExitInstance();
 }
 
-int CWinApp::ExitInstance() { return 0; }
+int CWinApp::ExitInstance() { return m_exitCode; }
+
+void DispatchMessageToWindow(const MSG& message)
+{
+    // An ANSI window gets its messages in ANSI form.
+    if (message.hwnd && !IsWindowUnicode(message.hwnd))
+        DispatchMessageA(&message);
+    else
+        DispatchMessageW(&message);
+}
 
 BOOL CWinApp::PreTranslateMessage(MSG* message)
 {

@@ -19,7 +19,9 @@ public:
     virtual ~CWinApp();
 
     virtual BOOL InitInstance();
+    // The message loop; returns ExitInstance's value.
     virtual int Run();
+    // The process's exit code: by default the code of the WM_QUIT that ended Run.
     virtual int ExitInstance();
     // Sees every message of the application's message loop before dispatch.
     virtual BOOL PreTranslateMessage(MSG* message);
@@ -55,7 +57,11 @@ private:
 
     std::wstring m_appName;
     std::wstring m_registryKey;
+    int m_exitCode;
 };
+
+// DispatchMessageA for ANSI windows, DispatchMessageW otherwise.
+void DispatchMessageToWindow(const MSG& message);
 
 // The application object, or null when none was constructed.
 CWinApp* AfxGetApp();

@@ -1,5 +1,6 @@
 // CWnd: messages of windows it creates reach WindowProc, commands reach
 // OnCommand, everything else the default processing; Attach only wraps.
+#include "platform/framework/WinApp.h"
 #include "platform/framework/Wnd.h"
 
 #include <gtest/gtest.h>
@@ -110,3 +111,34 @@ TEST(FrameworkWindow, DestructorDestroysWhatItCreated)
 }
 
 }  // namespace
+
+namespace {
+
+class CharRecorder : public CWnd {
+public:
+    std::vector<WPARAM> chars;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == WM_CHAR)
+            chars.push_back(wParam);
+        return CWnd::WindowProc(message, wParam, lParam);
+    }
+};
+
+}  // namespace
+
+TEST(FrameworkApplication, RunDispatchesUntilQuitAndReturnsItsCode)
+{
+    CWinApp app(L"loop");
+    CharRecorder ansi, wide;
+    ASSERT_TRUE(ansi.CreateEx(0, AfxRegisterWndClassA(0), "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr));
+    ASSERT_TRUE(wide.CreateEx(0, static_cast<const wchar_t*>(nullptr), L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr));
+    // U+00E9 posted as a wide character: the ANSI window sees code page 1252's 0xE9.
+    ASSERT_EQ(1252u, GetACP());
+    PostMessageW(ansi.m_hWnd, WM_CHAR, 0x00E9, 0);
+    PostMessageW(wide.m_hWnd, WM_CHAR, 0x20AC, 0);
+    PostQuitMessage(5);
+    EXPECT_EQ(5, app.Run());
+    EXPECT_EQ((std::vector<WPARAM>{0xE9}), ansi.chars);
+    EXPECT_EQ((std::vector<WPARAM>{0x20AC}), wide.chars);
+}

@@ -189,4 +189,29 @@ TEST_F(TokariumWithoutMiddleware, LaysOutItsControlsAtTheMinimumSize)
     }
 }
 
+TEST_F(TokariumWithoutMiddleware, OpensTheAboutBoxFromTheSystemMenuAndTheOptionsMenu)
+{
+    DismissModuleBox();
+    struct Route {
+        const char* name;
+        UINT message;
+        WPARAM wParam;
+    } routes[] = {
+        {"system menu entry 16", WM_SYSCOMMAND, 16},
+        {"Options, About (32772)", WM_COMMAND, MAKEWPARAM(32772, 0)},
+    };
+    for (const Route& route : routes) {
+        SCOPED_TRACE(route.name);
+        PostMessageW(m_main, route.message, route.wParam, 0);
+        HWND about = WaitForWindow(m_program.Id(), L"About QuorinTokarium", L"#32770");
+        ASSERT_NE(nullptr, about);
+        EXPECT_EQ((std::vector<std::wstring>{L"QuorinTokarium, Version 1.0"}), StaticTexts(about));
+        EXPECT_EQ(m_main, GetWindow(about, GW_OWNER));
+        EXPECT_FALSE(IsEnabled(m_main));
+        ClickControl(about, IDOK);
+        ASSERT_TRUE(WaitForWindowGone(about));
+        EXPECT_TRUE(WaitUntil([&] { return IsEnabled(m_main); }));
+    }
+}
+
 }  // namespace

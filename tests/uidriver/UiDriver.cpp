@@ -194,6 +194,21 @@ void SetText(HWND control, const std::wstring& text)
 
 void Close(HWND window) { PostMessageW(window, WM_CLOSE, 0, 0); }
 
+void FillDialog(HWND dialog, const std::vector<std::pair<int, std::wstring>>& fields)
+{
+    for (const auto& field : fields)
+        SetText(GetDlgItem(dialog, field.first), field.second);
+}
+
+std::vector<std::wstring> StaticTexts(HWND dialog)
+{
+    std::vector<std::wstring> texts;
+    for (HWND child : Children(dialog))
+        if (GetParent(child) == dialog && IsWindowVisible(child) && IsMessageBoxText(child))
+            texts.push_back(Text(child));
+    return texts;
+}
+
 bool WaitForMessageBox(DWORD processId, MessageBoxView& view, const std::wstring& caption, DWORD milliseconds)
 {
     return WaitUntil([&] {

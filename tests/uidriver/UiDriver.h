@@ -53,6 +53,10 @@ void ClickControl(HWND dialog, int id);
 // Types text into an edit control of a (modal) dialog.
 void SetText(HWND control, const std::wstring& text);
 void Close(HWND window);
+// Types each (control id, text) into the dialog, in order.
+void FillDialog(HWND dialog, const std::vector<std::pair<int, std::wstring>>& fields);
+// The visible static texts of a dialog, in z-order (reading order of creation).
+std::vector<std::wstring> StaticTexts(HWND dialog);
 
 struct MessageBoxView {
     HWND window = nullptr;
