@@ -125,6 +125,8 @@ TEST(TrayIcons, LoadTheThreeIconsFromTheResources)
     BITMAP colour = {};
     GetObjectA(info.hbmColor, sizeof(colour), &colour);
     EXPECT_EQ(colour.bmBitsPixel, 32);
+    // LoadIconMetric exists here: the small metric size.
+    EXPECT_EQ(colour.bmWidth, GetSystemMetrics(SM_CXSMICON));
     DeleteObject(info.hbmColor);
     DeleteObject(info.hbmMask);
 }
