@@ -37,8 +37,9 @@ TEST(Base64, DecodesTheDocumentedTexts)
     for (auto& c : cases) {
         unsigned char out[16] = {};
         EXPECT_EQ(base64Decode(out, c.text), c.count) << c.text;
-        if (c.octets)
+        if (c.octets) {
             EXPECT_EQ(std::string(reinterpret_cast<char*>(out), c.count), c.octets) << c.text;
+        }
     }
 }
 
