@@ -20,7 +20,7 @@ CK_RV CCryptoki::Attach(const char* fileName)
     if (m_module)
         Detach();
     uint32_t error = 0;
-    m_module = LoadModule(fileName, &error);
+    m_module = OpenModule(fileName, &error);
     if (!m_module)
         return error;
     m_entryPoint = reinterpret_cast<CK_C_GetFunctionList>(
@@ -58,7 +58,7 @@ CK_RV CCryptoki::Detach()
         return 0;
     if (m_functions)
         m_functions->C_Finalize(nullptr);
-    FreeModule(m_module);
+    CloseModule(m_module);
     m_module = nullptr;
     m_functions = nullptr;
     m_entryPoint = nullptr;

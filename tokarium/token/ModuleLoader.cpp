@@ -3,7 +3,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
-ModuleHandle LoadModule(const char* fileName, uint32_t* error)
+ModuleHandle OpenModule(const char* fileName, uint32_t* error)
 {
     HMODULE module = LoadLibraryA(fileName);
     *error = module ? 0 : GetLastError();
@@ -17,7 +17,7 @@ void* FindModuleEntry(ModuleHandle module, const char* name, uint32_t* error)
     return reinterpret_cast<void*>(entry);
 }
 
-void FreeModule(ModuleHandle module)
+void CloseModule(ModuleHandle module)
 {
     FreeLibrary(static_cast<HMODULE>(module));
 }
@@ -25,7 +25,7 @@ void FreeModule(ModuleHandle module)
 #else
 #include <dlfcn.h>
 
-ModuleHandle LoadModule(const char* fileName, uint32_t* error)
+ModuleHandle OpenModule(const char* fileName, uint32_t* error)
 {
     void* module = dlopen(fileName, RTLD_NOW | RTLD_LOCAL);
     *error = module ? 0 : LOADER_MODULE_NOT_FOUND;
@@ -39,7 +39,7 @@ void* FindModuleEntry(ModuleHandle module, const char* name, uint32_t* error)
     return entry;
 }
 
-void FreeModule(ModuleHandle module)
+void CloseModule(ModuleHandle module)
 {
     dlclose(module);
 }

@@ -8,15 +8,13 @@
 
 typedef void* ModuleHandle;
 
-enum : uint32_t {
-    LOADER_MODULE_NOT_FOUND = 126, // ERROR_MOD_NOT_FOUND
-    LOADER_PROC_NOT_FOUND = 127    // ERROR_PROC_NOT_FOUND
-};
+constexpr uint32_t LOADER_MODULE_NOT_FOUND = 126; // ERROR_MOD_NOT_FOUND
+constexpr uint32_t LOADER_PROC_NOT_FOUND = 127;   // ERROR_PROC_NOT_FOUND
 
 // Null on failure, with the loader's error code in *error.
-ModuleHandle LoadModule(const char* fileName, uint32_t* error);
+ModuleHandle OpenModule(const char* fileName, uint32_t* error);
 
 // Null when the module has no such export, with the loader's error code in *error.
 void* FindModuleEntry(ModuleHandle module, const char* name, uint32_t* error);
 
-void FreeModule(ModuleHandle module);
+void CloseModule(ModuleHandle module);
