@@ -23,11 +23,11 @@ public:
     typedef char SlotDescription[SLOT_DESCRIPTION_SIZE];
 
     // Not a CKR code: the Win32 ERROR_MORE_DATA.
-    static const CK_RV MORE_DATA = 234;
+    static constexpr CK_RV MORE_DATA = 234;
     // Returned by OpenSession when no slot holds a token.
-    static const CK_RV NO_TOKEN_PRESENT = CKR_TOKEN_NOT_PRESENT;
+    static constexpr CK_RV NO_TOKEN_PRESENT = CKR_TOKEN_NOT_PRESENT;
     // Returned by GetCertificate when no certificate carries the label.
-    static const CK_RV CERTIFICATE_NOT_FOUND = CKR_OBJECT_HANDLE_INVALID;
+    static constexpr CK_RV CERTIFICATE_NOT_FOUND = CKR_OBJECT_HANDLE_INVALID;
 
     CCryptoki();
     virtual ~CCryptoki();

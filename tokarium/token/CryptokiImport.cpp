@@ -117,7 +117,7 @@ CK_RV CCryptoki::ImportPKCS12(CK_SESSION_HANDLE session, CPKCS12& pkcs12, bool a
 {
     OwnedCertificateList present;
     GetCertificates(session, present);
-    std::vector<CCertificate*>& certificates = pkcs12.getCertificates();
+    const std::vector<CCertificate*>& certificates = pkcs12.getCertificates();
     PrivateKeyComponents key;
     ReadPrivateKeyComponents(pkcs12, key);
 
