@@ -1,0 +1,5 @@
+#pragma once
+#define IDD_SAMPLE 200
+#define IDC_SAMPLE_EDIT 201
+#define IDC_SAMPLE_CHECK 202
+#define IDC_SAMPLE_COMBO 203

@@ -1,0 +1,40 @@
+// Resource ids of tokarium.
+#pragma once
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
+#define IDD_ABOUTBOX 100
+#define IDS_ABOUTBOX 101
+#define IDD_TOKARIUM_DIALOG 102
+#define IDR_MAINFRAME 128
+#define IDI_CA_CERTIFICATE 132
+#define IDI_USER_CERTIFICATE 133
+#define IDI_KEY_PAIR 134
+#define IDI_FOLDER 135
+#define IDI_NO_ITEM 136
+#define IDI_ROOT 137
+#define IDI_TOKEN 138
+#define IDR_MAIN_MENU 140
+#define IDI_ABOUT 146
+#define IDB_LOGO 153
+
+#define IDC_CHANGE_PIN 3
+#define IDC_RESET_DEVICE 4
+#define IDC_IMPORT 5
+#define IDC_EXPORT 6
+#define IDC_REFRESH 7
+#define IDC_LOGIN 8
+#define IDC_REGISTER_CERTIFICATES 9
+#define IDC_CHANGE_TOKEN_NAME 11
+#define IDC_DETAILS 1001
+#define IDC_TREE 1002
+#define IDC_LOGO 1005
+#define IDC_UNLOCK_PIN 1006
+#define IDC_CHANGE_PUK 1007
+#define IDC_VIEW_DETAILS 59411
+
+#define IDM_ABOUTBOX 16
+#define ID_OPTIONS_SETTINGS 32771
+#define ID_OPTIONS_ABOUT 32772
