@@ -108,7 +108,13 @@ void CTokariumDlg::CreateTreeImages()
     }
 }
 
-void CTokariumDlg::SetDetailsTabStop(int widthInPixels) { m_details.SetTabStops(widthInPixels / 4); }
+void CTokariumDlg::SetDetailsTabStop(int widthInPixels)
+{
+    m_details.SetTabStops(widthInPixels / 4);
+    // One column as wide as the list: a multi-column list box cuts every line
+    // at its column width, which would hide the values behind the tab stop.
+    m_details.SetColumnWidth(widthInPixels);
+}
 
 void CTokariumDlg::DisableAllButtons()
 {
