@@ -318,5 +318,31 @@ TEST_F(TokenTreeTest, WrongPinsUntilLockedAndACardPulledDuringThePrompt)
     EXPECT_TRUE(m_program.IsRunning());
 }
 
+TEST_F(TokenTreeTest, ACertificateTheParserRejectsIsLeftOut)
+{
+    AddCard("Reader R", "R0001", "Rough Token");
+    PutCertificate("Reader R", "alice.pem", false);
+    PutCertificate("Reader R", "bob.pem", false);
+    // Bob's value cut short: a SEQUENCE whose length runs past its octets.
+    vmw::TokenState card;
+    ASSERT_TRUE(State().LoadCard("Reader R", card));
+    ASSERT_EQ(2u, card.objects.size());
+    card.objects[1].attributes[0x11].octets.resize(40);  // CKA_VALUE
+    ASSERT_TRUE(State().SaveCard("Reader R", card));
+    StartProgram();
+    ASSERT_TRUE(WaitUntil([&] { return TokenCount() == 1; }));
+
+    ClickControl(m_main, 8);
+    AnswerPin(L"1234");
+    ASSERT_TRUE(WaitUntil([&] { return Tokens()[0].children.size() == 2; }));
+    TreeItem users = Tokens()[0].children[0];
+    ASSERT_EQ((std::vector<std::wstring>{L"Alice Tree"}), Texts(users.children));
+    EXPECT_EQ(0, users.children[0].data);
+    Select(users.children[0].handle);
+    EXPECT_EQ(L"Subject:\tC=IT,CN=Alice Tree", Details().at(0));
+    EXPECT_EQ((std::vector<std::string>{"1, 0, GetCertificates., Error: 5"}), LogRecords("GetCertificates."));
+    EXPECT_TRUE(m_program.IsRunning());
+}
+
 }  // namespace
 }  // namespace treetest
