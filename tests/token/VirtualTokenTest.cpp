@@ -463,6 +463,41 @@ TEST_F(VirtualToken, KeyWrittenWithItsLeadingZeroIsNotFoundByTheKeySearch)
                                             {4, "0", IMPORT, "private key found: 0"}}));
 }
 
+#ifndef _WIN32
+// OpenSC's pkcs11-tool, a client no one here wrote, reads the imported objects back.
+TEST_F(VirtualToken, Pkcs11ToolReadsBackWhatThePkcs12ImportWrote)
+{
+    OpenLoggedIn();
+    std::unique_ptr<CPKCS12> pkcs12 = UserPkcs12(fixtures::userP12, sizeof fixtures::userP12);
+    ASSERT_EQ(cryptoki.ImportPKCS12(session, *pkcs12, true), 0u);
+    // The module of the native build carries the sanitizers' runtime needs.
+    std::string command = std::string("LD_PRELOAD=\"$(gcc -print-file-name=libasan.so):$(gcc "
+                                      "-print-file-name=libubsan.so)\" ASAN_OPTIONS=detect_leaks=0 "
+                                      "pkcs11-tool --module ") + TOKEN_TEST_VIRTUAL_MODULE
+                          + " --login --pin " + PIN + " --list-objects 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_TRUE(pipe);
+    std::string listing;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        listing.append(buffer, n);
+    EXPECT_EQ(pclose(pipe), 0) << listing;
+    auto count = [&listing](const std::string& what) {
+        int found = 0;
+        for (size_t at = listing.find(what); at != std::string::npos; at = listing.find(what, at + 1))
+            ++found;
+        return found;
+    };
+    EXPECT_EQ(count("Certificate Object"), 3) << listing;
+    EXPECT_EQ(count("Private Key Object"), 1) << listing;
+    EXPECT_EQ(count("label:      00FF12"), 2) << listing;
+    EXPECT_EQ(count("ID:         " + Lower(Hex(std::string("00FF12")))), 2) << listing;
+    EXPECT_EQ(count("label:      " + std::string(fixtures::interSerialOpenSSL)), 1) << listing;
+    EXPECT_EQ(count("label:      " + std::string(fixtures::rootSerialOpenSSL)), 1) << listing;
+}
+#endif
+
 // --- deletion and reset -----------------------------------------------------------
 
 TEST_F(VirtualToken, DeletionByLabelTakesTheCertificateWithBothKeys)
