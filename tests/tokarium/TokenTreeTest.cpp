@@ -329,9 +329,19 @@ TEST_F(TokenTreeTest, ACertificateTheParserRejectsIsLeftOut)
     ASSERT_EQ(2u, card.objects.size());
     card.objects[1].attributes[0x11].octets.resize(40);  // CKA_VALUE
     ASSERT_TRUE(State().SaveCard("Reader R", card));
+    // A label padded with NUL octets: the tree text ends at the first of them.
+    AddCard("Reader S", "S0002", "Short");
+    vmw::TokenState padded;
+    ASSERT_TRUE(State().LoadCard("Reader S", padded));
+    padded.label = vmw::BytesOf("Short");
+    padded.label.resize(32, 0);
+    ASSERT_TRUE(State().SaveCard("Reader S", padded));
     StartProgram();
-    ASSERT_TRUE(WaitUntil([&] { return TokenCount() == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return TokenCount() == 2; }));
+    EXPECT_EQ((std::vector<std::wstring>{L"Rough Token [Reader R]", L"Short"}), Texts(Tokens()));
+    EXPECT_EQ(L"Description:\tShort", Details().at(0));
 
+    Select(Tokens()[0].handle);
     ClickControl(m_main, 8);
     AnswerPin(L"1234");
     ASSERT_TRUE(WaitUntil([&] { return Tokens()[0].children.size() == 2; }));
