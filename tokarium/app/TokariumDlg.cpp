@@ -20,7 +20,8 @@ const char kModuleMissing[] = "Quorin Middlware not found";
 
 CTokariumDlg::CTokariumDlg(CWnd* parent)
     : CDialog(IDD_TOKARIUM_DIALOG, parent), m_hIcon(nullptr), m_autoRefresh(1), m_doubleClickLogin(1),
-      m_doubleClickDetails(1), m_autoUnpack(1), m_rootItem(nullptr), m_timer(0)
+      m_doubleClickDetails(1), m_autoUnpack(1), m_rootItem(nullptr), m_timer(0),
+      m_runningCommands(0)
 {
     if (CWinApp* app = AfxGetApp())
         m_hIcon = app->LoadIconW(IDR_MAINFRAME);
@@ -107,7 +108,13 @@ void CTokariumDlg::CreateTreeImages()
     }
 }
 
-void CTokariumDlg::SetDetailsTabStop(int widthInPixels) { m_details.SetTabStops(widthInPixels / 4); }
+void CTokariumDlg::SetDetailsTabStop(int widthInPixels)
+{
+    m_details.SetTabStops(widthInPixels / 4);
+    // One column as wide as the list: a multi-column list box cuts every line
+    // at its column width, which would hide the values behind the tab stop.
+    m_details.SetColumnWidth(widthInPixels);
+}
 
 void CTokariumDlg::DisableAllButtons()
 {
@@ -141,7 +148,14 @@ void CTokariumDlg::ShowAboutBox()
 
 LRESULT CTokariumDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_QUORIN_MW_ACTIVITY_IMPORT_END && message != 0) {
+        OnImportEnd();
+        return 0;
+    }
     switch (message) {
+    case WM_TIMER:
+        RefreshReaders();
+        break;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == IDM_ABOUTBOX) {
             ShowAboutBox();
@@ -180,8 +194,42 @@ BOOL CTokariumDlg::OnCommand(WPARAM wParam, LPARAM lParam)
 {
     if (LOWORD(wParam) == ID_OPTIONS_ABOUT && lParam == 0)
         ShowAboutBox();
+    if (lParam != 0 && HIWORD(wParam) == BN_CLICKED) {
+        switch (LOWORD(wParam)) {
+        case IDC_LOGIN:
+            OnLoginCommand();
+            return TRUE;
+        case IDC_REFRESH:
+            OnRefreshCommand();
+            return TRUE;
+        default:
+            break;
+        }
+    }
     return CDialog::OnCommand(wParam, lParam);
 }
+
+BOOL CTokariumDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (header && header->idFrom == IDC_TREE) {
+        if (header->code == TVN_SELCHANGEDW || header->code == TVN_SELCHANGEDA) {
+            *result = 0;
+            OnSelectionChanged();
+            return TRUE;
+        }
+        if (header->code == NM_DBLCLK) {
+            *result = 0;
+            *result = OnTreeDoubleClick();
+            return TRUE;
+        }
+    }
+    return CDialog::OnNotify(wParam, lParam, result);
+}
+
+// The certificate viewer belongs to the certificate commands; until they are
+// built a double click on a certificate opens nothing.
+void CTokariumDlg::OnViewDetails() {}
 
 void CTokariumDlg::OnSize(int cx, int cy)
 {
@@ -240,7 +288,9 @@ void CTokariumDlg::OnClose() { FreeTokenRecords(); }
 
 void CTokariumDlg::FreeTokenRecords()
 {
-    for (auto& entry : m_tokens)
+    for (auto& entry : m_tokens) {
+        FreeCertificateList(entry.second->certificates);
         delete entry.second;
+    }
     m_tokens.clear();
 }

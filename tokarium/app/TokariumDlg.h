@@ -5,7 +5,9 @@
 #include "platform/framework/Framework.h"
 #include "tokarium/app/TokenRecord.h"
 #include "tokarium/token/Cryptoki.h"
+#include "tokarium/token/TokenLists.h"
 
+#include <cstdint>
 #include <map>
 #include <string>
 
@@ -29,6 +31,21 @@ public:
     void DoDataExchange(CDataExchange* dx) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+    // The token of the selected item (walking up to it), or null.
+    TokenRecord* GetSelectedToken();
+    // Frees the entries, their values and the list itself; accepts null.
+    static void FreeCertificateList(CertificateList* list);
+    void RefreshReaders();
+    // Fills names (capacity count) with the readers that hold a card; count
+    // becomes the number taken. 0 or the failing PC/SC code.
+    long ScanReaders(char (*names)[260], int& count);
+    void ListTokenObjects(TokenRecord* token);
+    void ShowTokenDetails(TokenRecord* token);
+    // 0, the failed login's result, or all ones when the prompt was cancelled.
+    unsigned long PromptLogin(uint32_t session);
+    void LogoutAll();
 
 protected:
     HICON m_hIcon;
@@ -70,4 +87,44 @@ protected:
     BOOL OnPaintMinimized();
     void OnClose();
     void FreeTokenRecords();
+
+    // Refresh paths.
+    void AddTokens(char (*names)[260], int count);
+    bool AddToken(const char* readerName);
+    void RemoveOneToken(char (*names)[260], int count);
+    void OnImportEnd();
+
+    // Listing.
+    void FillFolders(TokenRecord* token, HTREEITEM userFolder, HTREEITEM caFolder);
+    void DeleteChildren(HTREEITEM item);
+
+    // Details and command availability.
+    void OnSelectionChanged();
+    void ShowCertificateDetails(TokenRecord* token, DWORD_PTR index);
+    void ShowKeyPairDetails(HTREEITEM keyPair);
+    void AddDetailsLine(const std::string& line);
+    void EnableForSelection(bool keyPair);
+    int ItemImage(HTREEITEM item) const;
+    TokenRecord* TokenOfItem(HTREEITEM item);
+
+    // Login and logout.
+    void OnLoginCommand();
+    void OnRefreshCommand();
+    LRESULT OnTreeDoubleClick();
+    bool EnsureSession(TokenRecord* token);
+    // Whether the token is still shown (a command may outlive its card).
+    bool IsTokenShown(const TokenRecord* token) const;
+    // The certificate viewer of the selected certificate (the View Details command).
+    void OnViewDetails();
+
+    // A command that may wait in a modal dialog holds this; the refresh skips
+    // its ticks meanwhile, so no record the command holds is freed under it.
+    class CommandScope {
+    public:
+        explicit CommandScope(CTokariumDlg& dialog) : m_dialog(dialog) { ++m_dialog.m_runningCommands; }
+        ~CommandScope() { --m_dialog.m_runningCommands; }
+    private:
+        CTokariumDlg& m_dialog;
+    };
+    int m_runningCommands;
 };

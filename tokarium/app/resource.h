@@ -16,6 +16,7 @@
 #define IDI_NO_ITEM 136
 #define IDI_ROOT 137
 #define IDI_TOKEN 138
+#define IDD_PIN 139
 #define IDR_MAIN_MENU 140
 #define IDI_ABOUT 146
 #define IDB_LOGO 153
@@ -33,6 +34,7 @@
 #define IDC_LOGO 1005
 #define IDC_UNLOCK_PIN 1006
 #define IDC_CHANGE_PUK 1007
+#define IDC_PIN 1008
 #define IDC_VIEW_DETAILS 59411
 
 #define IDM_ABOUTBOX 16

@@ -2,12 +2,18 @@
 # too), and the program around it.
 add_library(tokarium_ui STATIC
   AboutDlg.cpp
+  DlgPIN.cpp
+  SecretText.cpp
   Settings.cpp
   TextConversion.cpp
-  TokariumDlg.cpp)
+  TokariumDlg.cpp
+  TokenDetails.cpp
+  TokenListing.cpp
+  TokenLogin.cpp
+  TokenRefresh.cpp)
 target_compile_definitions(tokarium_ui PUBLIC UNICODE _UNICODE)
 target_include_directories(tokarium_ui PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(tokarium_ui PUBLIC quorin_framework tokarium_token tokarium_log)
+target_link_libraries(tokarium_ui PUBLIC quorin_framework tokarium_token tokarium_log winscard)
 
 add_executable(tokarium WIN32 TokariumApp.cpp tokarium.rc)
 target_link_libraries(tokarium PRIVATE tokarium_ui)
