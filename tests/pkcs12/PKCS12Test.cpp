@@ -87,6 +87,11 @@ const AcceptedFile acceptedFiles[] = {
     {"plain-keybag", &password, true, 1},   {"long-password", &longPassword, true, 1},
 };
 
+void PrintTo(const AcceptedFile& f, std::ostream* os)
+{
+    *os << f.name;
+}
+
 class AcceptedPKCS12 : public ::testing::TestWithParam<AcceptedFile> {};
 
 // Every key and certificate equals, octet for octet, what OpenSSL extracts.
