@@ -123,10 +123,11 @@ TEST(Name, LabelTable)
     };
     for (auto& c : cases) {
         const char* label = lookupAttributeLabel(c.identifier);
-        if (c.label)
+        if (c.label) {
             EXPECT_STREQ(label, c.label) << c.identifier;
-        else
+        } else {
             EXPECT_EQ(label, nullptr) << c.identifier;
+        }
     }
 }
 

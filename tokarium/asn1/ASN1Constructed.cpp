@@ -40,7 +40,7 @@ void CASN1Constructed::computeChildOffsets()
         uint32_t offset = stream.tell();
         // The stream moves past the child as it was written, which is not
         // its re-encoded length when the child used an indefinite length.
-        CASN1Object child(stream);
+        skipValue(stream);
         childOffsets.push_back(offset);
         ++childCount;
     }

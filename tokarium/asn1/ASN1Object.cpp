@@ -68,19 +68,19 @@ CASN1Object::CASN1Object(unsigned char tagIn, CASN1Object&& source) : tag(tagIn)
 
 CASN1Object::CASN1Object(CByteStream& stream) : tag(0)
 {
-    parse(stream, tag, content, 0);
+    parse(stream, tag, &content, 0);
 }
 
 CASN1Object::CASN1Object(const CByteArray& bytes) : tag(0)
 {
     CByteStream stream(bytes);
-    parse(stream, tag, content, 0);
+    parse(stream, tag, &content, 0);
 }
 
 CASN1Object::CASN1Object(const unsigned char* bytes, uint32_t n) : tag(0)
 {
     CByteStream stream(bytes, n);
-    parse(stream, tag, content, 0);
+    parse(stream, tag, &content, 0);
 }
 
 CASN1Object::~CASN1Object() {}
@@ -142,26 +142,31 @@ uint32_t CASN1Object::readLength(CByteStream& stream, bool& indefinite)
     return length;
 }
 
-void CASN1Object::parse(CByteStream& stream, unsigned char& tag, CByteArray& content, int depth)
+void CASN1Object::parse(CByteStream& stream, unsigned char& tag, CByteArray* content, int depth)
 {
     if (stream.read(&tag, 1) != 1)
         throw new CASN1ObjectNotFoundException();
     bool indefinite = false;
     uint32_t length = readLength(stream, indefinite);
     if (indefinite) {
+        if (!content) {
+            parseIndefinite(stream, nullptr, depth + 1);
+            return;
+        }
         CByteArray children;
-        parseIndefinite(stream, children, depth + 1);
-        content = std::move(children);
+        parseIndefinite(stream, &children, depth + 1);
+        *content = std::move(children);
         return;
     }
     // Checked before allocating, so a hostile length costs nothing.
     if (length > stream.remaining())
         throwParsing();
-    content = CByteArray(stream.current(), length);
+    if (content)
+        *content = CByteArray(stream.current(), length);
     stream.skip(length);
 }
 
-void CASN1Object::parseIndefinite(CByteStream& stream, CByteArray& content, int depth)
+void CASN1Object::parseIndefinite(CByteStream& stream, CByteArray* content, int depth)
 {
     if (depth > MAX_INDEFINITE_DEPTH)
         throwParsing();
@@ -174,8 +179,18 @@ void CASN1Object::parseIndefinite(CByteStream& stream, CByteArray& content, int 
             return;
         }
         unsigned char childTag = 0;
+        if (!content) {
+            parse(stream, childTag, nullptr, depth);
+            continue;
+        }
         CByteArray childContent;
-        parse(stream, childTag, childContent, depth);
-        CASN1Object(childTag, std::move(childContent)).encode(content);
+        parse(stream, childTag, &childContent, depth);
+        CASN1Object(childTag, std::move(childContent)).encode(*content);
     }
+}
+
+void CASN1Object::skipValue(CByteStream& stream)
+{
+    unsigned char tag = 0;
+    parse(stream, tag, nullptr, 0);
 }

@@ -36,14 +36,19 @@ public:
     void encode(CByteArray& out) const;
     bool equals(const CASN1Object& other) const;
 
+    // Moves the stream past one value, checked as a parse would check it,
+    // without keeping its content.
+    static void skipValue(CByteStream& stream);
+
 protected:
     CASN1Object(unsigned char tag, CByteArray&& content);
     // Views share this: the given tag with the source's content, taken over.
     CASN1Object(unsigned char tag, CASN1Object&& source);
 
 private:
-    static void parse(CByteStream& stream, unsigned char& tag, CByteArray& content, int depth);
-    static void parseIndefinite(CByteStream& stream, CByteArray& content, int depth);
+    // content null: the value is only checked and passed over.
+    static void parse(CByteStream& stream, unsigned char& tag, CByteArray* content, int depth);
+    static void parseIndefinite(CByteStream& stream, CByteArray* content, int depth);
     static uint32_t readLength(CByteStream& stream, bool& indefinite);
 
     unsigned char tag;

@@ -4,7 +4,8 @@
 # (crash, sanitizer report, leak, timeout) ends with a non-zero status and the
 # input saved as crash-*/leak-*/timeout-* in the corpus folder's parent.
 set -euo pipefail
-fuzzer=$1 seconds=$2 corpus=$3
+# QUORIN_FUZZ_SECONDS (set by ./x fuzz NAME SECONDS) overrides SECONDS.
+fuzzer=$1 seconds=${QUORIN_FUZZ_SECONDS:-$2} corpus=$3
 shift 3
 mkdir -p "$corpus"
 for seed in "$@"; do
