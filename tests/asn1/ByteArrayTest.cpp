@@ -144,6 +144,30 @@ TEST(ByteArray, CopiesAreIndependent)
     EXPECT_STREQ(b.toHexString(), "BBCC");
 }
 
+TEST(ByteArray, CopyTextToStaysInsideTheBuffer)
+{
+    const struct {
+        const char* hex;
+        size_t bufferSize;
+        const char* text;
+        size_t count;
+    } cases[] = {
+        {"414243", 10, "ABC", 3},
+        {"41424300", 10, "ABC", 3},
+        {"41004243", 10, "A", 1},
+        {"4142434445", 4, "ABC", 3},
+        {"41", 1, "", 0},
+        {"", 5, "", 0},
+    };
+    for (auto& c : cases) {
+        char buffer[12];
+        memset(buffer, 'x', sizeof buffer);
+        EXPECT_EQ(copyTextTo(CByteArray(c.hex), buffer, c.bufferSize), c.count) << c.hex;
+        EXPECT_STREQ(buffer, c.text) << c.hex;
+        EXPECT_EQ(buffer[c.bufferSize], 'x') << "nothing written past the buffer: " << c.hex;
+    }
+}
+
 TEST(ByteStream, ShortReadsReturnWhatRemains)
 {
     CByteArray a("0102030405");

@@ -196,3 +196,17 @@ const char* CByteArray::toHexString(uint32_t maxOctets)
     hexText = text;
     return hexText;
 }
+
+size_t copyTextTo(const CByteArray& text, char* buffer, size_t bufferSize)
+{
+    if (!buffer || bufferSize == 0)
+        return 0;
+    const unsigned char* octets = text.getData();
+    size_t count = 0;
+    while (count < text.getSize() && count + 1 < bufferSize && octets[count] != 0)
+        ++count;
+    if (count != 0)
+        memcpy(buffer, octets, count);
+    buffer[count] = '\0';
+    return count;
+}

@@ -2,6 +2,7 @@
 // A growable octet array: DER values, key components and file contents.
 // Errors are thrown as plain long codes.
 
+#include <cstddef>
 #include <cstdint>
 
 class CByteArray {
@@ -54,3 +55,8 @@ private:
     uint32_t capacity;
     char* hexText;
 };
+
+// For the fixed text fields of later callers: copies the octets of text up to
+// its first NUL into buffer, cut to bufferSize - 1 octets and always
+// NUL-terminated; returns how many were copied.
+size_t copyTextTo(const CByteArray& text, char* buffer, size_t bufferSize);
