@@ -2,6 +2,8 @@
 
 #include "tokarium/pkcs12/SecureZero.h"
 
+#include <cstring>
+
 namespace {
 
 inline uint32_t rotateLeft(uint32_t word, int bits)
@@ -25,28 +27,32 @@ void processBlock(SHA1Context* context)
     uint32_t c = context->intermediateHash[2];
     uint32_t d = context->intermediateHash[3];
     uint32_t e = context->intermediateHash[4];
-    for (int t = 0; t < 80; t++) {
-        uint32_t f;
-        if (t < 20)
-            f = (b & c) | (~b & d);
-        else if (t < 40 || t >= 60)
-            f = b ^ c ^ d;
-        else
-            f = (b & c) | (b & d) | (c & d);
-        uint32_t temp = rotateLeft(a, 5) + f + e + w[t] + constants[t / 20];
-        e = d;
-        d = c;
-        c = rotateLeft(b, 30);
-        b = a;
-        a = temp;
+    // Four groups of twenty steps, each with its own function and constant.
+#define SHA1_STEP(f, k)                                              \
+    {                                                                \
+        uint32_t temp = rotateLeft(a, 5) + (f) + e + w[t] + (k);     \
+        e = d;                                                       \
+        d = c;                                                       \
+        c = rotateLeft(b, 30);                                       \
+        b = a;                                                       \
+        a = temp;                                                    \
     }
+    int t = 0;
+    for (; t < 20; t++)
+        SHA1_STEP((b & c) | (~b & d), constants[0])
+    for (; t < 40; t++)
+        SHA1_STEP(b ^ c ^ d, constants[1])
+    for (; t < 60; t++)
+        SHA1_STEP((b & c) | (b & d) | (c & d), constants[2])
+    for (; t < 80; t++)
+        SHA1_STEP(b ^ c ^ d, constants[3])
+#undef SHA1_STEP
     context->intermediateHash[0] += a;
     context->intermediateHash[1] += b;
     context->intermediateHash[2] += c;
     context->intermediateHash[3] += d;
     context->intermediateHash[4] += e;
     context->blockIndex = 0;
-    secureZero(w, sizeof w);
 }
 
 void padMessage(SHA1Context* context)
@@ -90,18 +96,28 @@ void sha1Update(SHA1Context* context, const uint8_t* octets, uint32_t n)
         context->corrupted = 1;
         return;
     }
-    for (uint32_t i = 0; i < n; i++) {
-        context->messageBlock[context->blockIndex++] = octets[i];
-        context->lengthLow += 8;
-        if (context->lengthLow == 0) {
+    // Whole runs of octets at a time: the block is filled as far as it goes and
+    // the bit count grows by 8 per octet, a carry out of the high word corrupting.
+    while (n > 0) {
+        uint32_t take = 64 - uint32_t(context->blockIndex);
+        if (take > n)
+            take = n;
+        std::memcpy(context->messageBlock + context->blockIndex, octets, take);
+        context->blockIndex += int32_t(take);
+        uint32_t low = context->lengthLow + 8 * take;
+        if (low < context->lengthLow) {
             context->lengthHigh++;
             if (context->lengthHigh == 0) {
+                context->lengthLow = low;
                 context->corrupted = 1;
                 return;
             }
         }
+        context->lengthLow = low;
         if (context->blockIndex == 64)
             processBlock(context);
+        octets += take;
+        n -= take;
     }
 }
 

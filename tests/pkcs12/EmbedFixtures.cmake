@@ -1,0 +1,20 @@
+# cmake -DOUT=file.cpp -DLIST=file-holding-the-list -P EmbedFixtures.cmake
+# Writes the fixture files into a C++ source, so the tests need no file paths
+# (they run natively and under Wine alike).
+file(READ ${LIST} FILES)
+set(body "// Generated from tests/pkcs12/fixtures; do not edit.\n#include \"tests/pkcs12/Fixtures.h\"\n\nnamespace {\n")
+set(table "")
+set(index 0)
+foreach(file ${FILES})
+  get_filename_component(name ${file} NAME)
+  file(READ ${file} hex HEX)
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," hex "${hex}")
+  string(REGEX REPLACE "((0x..,){24})" "\\1\n" hex "${hex}")
+  string(APPEND body "const unsigned char file${index}[] = {\n${hex}0};\n")
+  file(SIZE ${file} size)
+  string(APPEND table "    {\"${name}\", file${index}, ${size}},\n")
+  math(EXPR index "${index} + 1")
+endforeach()
+string(APPEND body "}  // namespace\n\nconst FixtureFile fixtureFiles[] = {\n${table}};\nconst size_t fixtureFileCount = ${index};\n")
+file(WRITE ${OUT}.tmp "${body}")
+file(RENAME ${OUT}.tmp ${OUT})
