@@ -131,6 +131,18 @@ TEST_F(VirtualToken, SessionIsSerialAndReadWriteAndDetachFinalizes)
     EXPECT_EQ(recorder->Calls(), Calls({"C_Logout", "C_CloseSession", "C_Finalize null"}));
 }
 
+TEST_F(VirtualToken, SecondAttachReleasesTheFirstModule)
+{
+    ASSERT_EQ(cryptoki.Attach(RecorderAccess::Path().c_str()), 0u);
+    ASSERT_EQ(cryptoki.Initialize(), 0u);
+    ASSERT_EQ(cryptoki.Attach(RecorderAccess::Path().c_str()), 0u);
+    EXPECT_EQ(log->Cryptoki(), Records({{4, "0", "CCryptoki::Detach", "Detach"}}));
+    EXPECT_EQ(recorder->Calls("C_Finalize"), Calls({"C_Finalize null"}));
+    EXPECT_EQ(cryptoki.Initialize(), 0u);
+    CK_SLOT_ID found = 0;
+    EXPECT_EQ(cryptoki.GetSlotID(READER, found), 0u);
+}
+
 // --- listings ---------------------------------------------------------------
 
 TEST_F(VirtualToken, FortyOneCertificatesListFortyInTheModulesOrder)

@@ -14,7 +14,8 @@ constexpr CK_USER_TYPE kNobody = CK_UNAVAILABLE_INFORMATION;
 
 void Pad(CK_UTF8CHAR* field, std::size_t size, const Bytes& text) {
   std::memset(field, ' ', size);
-  std::memcpy(field, text.data(), std::min(size, text.size()));
+  if (!text.empty())  // an empty vector's data() may be null
+    std::memcpy(field, text.data(), std::min(size, text.size()));
 }
 
 void Pad(CK_UTF8CHAR* field, std::size_t size, const char* text) {
