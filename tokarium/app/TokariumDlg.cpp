@@ -192,7 +192,9 @@ LRESULT CTokariumDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 BOOL CTokariumDlg::OnCommand(WPARAM wParam, LPARAM lParam)
 {
-    if (LOWORD(wParam) == ID_OPTIONS_ABOUT && lParam == 0)
+    if (lParam == 0 && LOWORD(wParam) == ID_OPTIONS_SETTINGS)
+        OnSettingsCommand();
+    if (lParam == 0 && LOWORD(wParam) == ID_OPTIONS_ABOUT)
         ShowAboutBox();
     if (lParam != 0 && HIWORD(wParam) == BN_CLICKED) {
         switch (LOWORD(wParam)) {
@@ -201,6 +203,33 @@ BOOL CTokariumDlg::OnCommand(WPARAM wParam, LPARAM lParam)
             return TRUE;
         case IDC_REFRESH:
             OnRefreshCommand();
+            return TRUE;
+        case IDC_IMPORT:
+            OnImportCommand();
+            return TRUE;
+        case IDC_EXPORT:
+            OnExportCommand();
+            return TRUE;
+        case IDC_VIEW_DETAILS:
+            OnViewDetails();
+            return TRUE;
+        case IDC_RESET_DEVICE:
+            OnDeleteCommand();
+            return TRUE;
+        case IDC_CHANGE_PIN:
+            OnChangePINCommand();
+            return TRUE;
+        case IDC_UNLOCK_PIN:
+            OnUnlockPINCommand();
+            return TRUE;
+        case IDC_CHANGE_PUK:
+            OnChangePUKCommand();
+            return TRUE;
+        case IDC_CHANGE_TOKEN_NAME:
+            OnChangeTokenNameCommand();
+            return TRUE;
+        case IDC_REGISTER_CERTIFICATES:
+            OnRegisterCertificatesCommand();
             return TRUE;
         default:
             break;
@@ -226,10 +255,6 @@ BOOL CTokariumDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
     }
     return CDialog::OnNotify(wParam, lParam, result);
 }
-
-// The certificate viewer belongs to the certificate commands; until they are
-// built a double click on a certificate opens nothing.
-void CTokariumDlg::OnViewDetails() {}
 
 void CTokariumDlg::OnSize(int cx, int cy)
 {

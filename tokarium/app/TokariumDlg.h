@@ -114,8 +114,30 @@ protected:
     bool EnsureSession(TokenRecord* token);
     // Whether the token is still shown (a command may outlive its card).
     bool IsTokenShown(const TokenRecord* token) const;
-    // The certificate viewer of the selected certificate (the View Details command).
+
+    // Certificate commands (CertificateCommands.cpp): Export, View Details
+    // (also the certificate double click) and Delete / Delete Folder / Reset Device.
+    void OnExportCommand();
     void OnViewDetails();
+    void OnDeleteCommand();
+    // end of the certificate commands
+
+    // Import command (ImportCommand.cpp).
+    void OnImportCommand();
+    // end of the import command
+
+    // PIN and token-name commands (PinCommands.cpp).
+    void OnChangePINCommand();
+    void OnUnlockPINCommand();
+    void OnChangePUKCommand();
+    void OnChangeTokenNameCommand();
+    // end of the PIN and token-name commands
+
+    // Settings, registration and the advanced buttons (OptionsCommands.cpp).
+    void OnSettingsCommand();
+    void OnRegisterCertificatesCommand();
+    BOOL PreTranslateMessage(MSG* message) override;
+    // end of the settings commands
 
     // A command that may wait in a modal dialog holds this; the refresh skips
     // its ticks meanwhile, so no record the command holds is freed under it.

@@ -2,7 +2,16 @@
 # too), and the program around it.
 add_library(tokarium_ui STATIC
   AboutDlg.cpp
+  CertificateCommands.cpp
+  DlgChangePIN.cpp
+  DlgPassword.cpp
   DlgPIN.cpp
+  DlgSettings.cpp
+  DlgTokenName.cpp
+  DlgUnlockPIN.cpp
+  ImportCommand.cpp
+  OptionsCommands.cpp
+  PinCommands.cpp
   SecretText.cpp
   Settings.cpp
   TextConversion.cpp

@@ -1,0 +1,4 @@
+#include "tests/tokarium/TokenTreeHarness.h"
+
+using namespace uidriver;
+using namespace treetest;

@@ -1,0 +1,20 @@
+#pragma once
+// Change PIN (dialog 141), also used for the PUK.
+
+#include "platform/framework/Dialog.h"
+
+#include <string>
+
+class CDlgChangePIN : public CDialog {
+public:
+    // isPin false: the PUK mode.
+    explicit CDlgChangePIN(bool isPin, CWnd* parent = nullptr);
+    ~CDlgChangePIN() override;
+
+    void DoDataExchange(CDataExchange* dx) override;
+
+    std::wstring m_newPin;
+    std::wstring m_confirmPin;
+    std::wstring m_oldPin;
+    bool m_isPin;
+};
