@@ -392,18 +392,34 @@ TEST_F(OptionsTest, CtrlAShowsAndCtrlQHidesTheAdvancedButtonsAndAboutOpens)
         EXPECT_TRUE(WaitUntil(hidden, 3000));
     }
 
-    // The About box from the Options menu and from the system menu.
+    // The About box from the Options menu and from the system menu: their
+    // commands, and the menus themselves worked from the keyboard.
+    auto post = [&](UINT message, WPARAM wParam) { return [=] { PostMessageW(m_main, message, wParam, 0); }; };
+    auto keys = [&](std::vector<WORD> typed, bool alt) {
+        return [=] {
+            SetForegroundWindow(m_main);
+            // With Alt, the first key is typed while Alt is down.
+            if (alt)
+                Key(VK_MENU, false);
+            for (size_t i = 0; i < typed.size(); ++i) {
+                Type(typed[i]);
+                if (alt && i == 0)
+                    Key(VK_MENU, true);
+            }
+        };
+    };
     const struct {
         const char* what;
-        UINT message;
-        WPARAM wParam;
+        std::function<void()> open;
     } openers[] = {
-        {"Options, About", WM_COMMAND, MAKEWPARAM(32772, 0)},
-        {"system menu entry 16", WM_SYSCOMMAND, 16},
+        {"command 32772", post(WM_COMMAND, MAKEWPARAM(32772, 0))},
+        {"system command 16", post(WM_SYSCOMMAND, 16)},
+        {"F10, Options, About", keys({VK_F10, VK_DOWN, 'A'}, false)},
+        {"Alt+Space, the last entry", keys({VK_SPACE, VK_UP, VK_RETURN}, true)},
     };
     for (const auto& opener : openers) {
         SCOPED_TRACE(opener.what);
-        PostMessageW(m_main, opener.message, opener.wParam, 0);
+        opener.open();
         HWND about = WaitForWindow(m_program.Id(), L"About QuorinTokarium", L"#32770");
         ASSERT_NE(nullptr, about);
         EXPECT_EQ(m_main, GetWindow(about, GW_OWNER));
@@ -413,6 +429,13 @@ TEST_F(OptionsTest, CtrlAShowsAndCtrlQHidesTheAdvancedButtonsAndAboutOpens)
         ASSERT_TRUE(WaitForWindowGone(about));
         EXPECT_TRUE(WaitUntil([&] { return IsEnabled(m_main); }));
     }
+
+    // The Settings entry of the menu.
+    keys({VK_F10, VK_DOWN, 'S'}, false)();
+    HWND settings = WaitForWindow(m_program.Id(), L"Settings", L"#32770");
+    ASSERT_NE(nullptr, settings);
+    ClickControl(settings, IDCANCEL);
+    ASSERT_TRUE(WaitForWindowGone(settings));
     EXPECT_TRUE(hidden());
     EXPECT_TRUE(m_program.IsRunning());
 }
