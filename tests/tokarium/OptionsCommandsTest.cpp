@@ -288,28 +288,35 @@ TEST_F(OptionsTest, SettingsDialogStoresOnOkOnlyAndTheMainWindowFollows)
     EXPECT_EQ(AllSettings(0, 0, 0, 0, 1), StoredSettings());
     EXPECT_FALSE(DoubleClickPrompts());
 
-    // The dialog shows the store; Cancel leaves the main window's copies as they were.
-    Store(L"DoubleClickLogin", 1);
-    dialog = OpenSettings();
-    ASSERT_NE(nullptr, dialog);
-    EXPECT_EQ((SettingsView{{0, 1, 0, 0}, 0, kHidden, kModes, 1}), ReadSettingsDialog(dialog));
-    CloseSettings(dialog, IDCANCEL);
-    EXPECT_FALSE(DoubleClickPrompts());
-
-    // OK makes the main window read them again.
-    dialog = OpenSettings();
-    ASSERT_NE(nullptr, dialog);
-    CloseSettings(dialog, IDOK);
-    EXPECT_EQ(AllSettings(0, 1, 0, 0, 1), StoredSettings());
-    EXPECT_TRUE(DoubleClickPrompts());
-
-    // A stored mode that names no item: nothing selected, and OK stores -1.
-    Store(L"KeyGenerator", 7);
-    dialog = OpenSettings();
-    ASSERT_NE(nullptr, dialog);
-    EXPECT_EQ((SettingsView{{0, 1, 0, 0}, 0, kHidden, kModes, -1}), ReadSettingsDialog(dialog));
-    CloseSettings(dialog, IDOK);
-    EXPECT_EQ(AllSettings(0, 1, 0, 0, 0xFFFFFFFFu), StoredSettings());
+    // Values changed behind the program's back: the dialog shows the store, and
+    // the main window takes them only after OK.
+    const struct {
+        const char* what;
+        const wchar_t* changed;  // stored before the dialog opens (null: none)
+        DWORD value;
+        SettingsView shown;
+        int button;
+        Stored stored;
+        bool prompts;
+    } cases[] = {
+        {"Cancel keeps the main window's copies", L"DoubleClickLogin", 1,
+         {{0, 1, 0, 0}, 0, kHidden, kModes, 1}, IDCANCEL, AllSettings(0, 1, 0, 0, 1), false},
+        {"OK makes the main window read them again", nullptr, 0,
+         {{0, 1, 0, 0}, 0, kHidden, kModes, 1}, IDOK, AllSettings(0, 1, 0, 0, 1), true},
+        {"a mode that names no item: nothing selected, and OK stores -1", L"KeyGenerator", 7,
+         {{0, 1, 0, 0}, 0, kHidden, kModes, -1}, IDOK, AllSettings(0, 1, 0, 0, 0xFFFFFFFFu), true},
+    };
+    for (const auto& step : cases) {
+        SCOPED_TRACE(step.what);
+        if (step.changed)
+            Store(step.changed, step.value);
+        dialog = OpenSettings();
+        ASSERT_NE(nullptr, dialog);
+        EXPECT_EQ(step.shown, ReadSettingsDialog(dialog));
+        CloseSettings(dialog, step.button);
+        EXPECT_EQ(step.stored, StoredSettings());
+        EXPECT_EQ(step.prompts, DoubleClickPrompts());
+    }
     EXPECT_TRUE(m_program.IsRunning());
 }
 

@@ -16,22 +16,11 @@ CDlgSettings::CDlgSettings(CWnd* parent)
 {
 }
 
-void CDlgSettings::ReadSettings(int& keyGenerator)
-{
-    CWinApp* app = AfxGetApp();
-    if (!app)
-        return;
-    m_autoRefresh = static_cast<int>(app->GetProfileIntW(kSettingsSection, kAutoRefresh, 1));
-    m_doubleClickLogin = static_cast<int>(app->GetProfileIntW(kSettingsSection, kDoubleClickLogin, 1));
-    m_doubleClickDetails = static_cast<int>(app->GetProfileIntW(kSettingsSection, kDoubleClickDetails, 1));
-    m_autoUnpack = static_cast<int>(app->GetProfileIntW(kSettingsSection, kAutoUnpack, 1));
-    keyGenerator = static_cast<int>(app->GetProfileIntW(kSettingsSection, kKeyGenerator, 0));
-}
-
 BOOL CDlgSettings::OnInitDialog()
 {
-    int keyGenerator = 0;
-    ReadSettings(keyGenerator);
+    ReadSwitches(m_autoRefresh, m_doubleClickLogin, m_doubleClickDetails, m_autoUnpack);
+    CWinApp* app = AfxGetApp();
+    int keyGenerator = app ? static_cast<int>(app->GetProfileIntW(kSettingsSection, kKeyGenerator, 0)) : 0;
     m_showAdvanced = 0;
     // The combo box's items, as the template's initialisation data would give them.
     for (const wchar_t* mode : kKeyGeneratorModes)

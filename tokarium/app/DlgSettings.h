@@ -23,6 +23,5 @@ public:
     int m_showAdvanced;
 
 private:
-    void ReadSettings(int& keyGenerator);
     void ShowAdvancedControls(bool show);
 };
