@@ -1,5 +1,6 @@
 #pragma once
-// The settings dialog (dialog 144).
+// The settings dialog (dialog 144): the four switches of the main window and
+// the key-generation mode, read from and written to the settings store.
 
 #include "platform/framework/Framework.h"
 
@@ -9,6 +10,8 @@ public:
 
     BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* dx) override;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    void OnOK() override;
 
     int m_autoRefresh;
     int m_doubleClickLogin;
@@ -18,4 +21,7 @@ public:
     CStatic m_keyGenerationLabel;
     CComboBox m_keyGenerator;
     int m_showAdvanced;
+
+private:
+    void ShowAdvancedControls(bool show);
 };

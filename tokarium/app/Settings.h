@@ -10,3 +10,7 @@ extern const wchar_t kDoubleClickLogin[];
 extern const wchar_t kDoubleClickDetails[];
 extern const wchar_t kAutoUnpack[];
 extern const wchar_t kKeyGenerator[];
+
+// The four switches of the main window, each 1 when absent (or without an
+// application object).
+void ReadSwitches(int& autoRefresh, int& doubleClickLogin, int& doubleClickDetails, int& autoUnpack);

@@ -32,13 +32,7 @@ CTokariumDlg::~CTokariumDlg() { FreeTokenRecords(); }
 
 void CTokariumDlg::ReadSettings()
 {
-    CWinApp* app = AfxGetApp();
-    if (!app)
-        return;
-    m_autoRefresh = static_cast<int>(app->GetProfileIntW(kSettingsSection, kAutoRefresh, 1));
-    m_doubleClickLogin = static_cast<int>(app->GetProfileIntW(kSettingsSection, kDoubleClickLogin, 1));
-    m_doubleClickDetails = static_cast<int>(app->GetProfileIntW(kSettingsSection, kDoubleClickDetails, 1));
-    m_autoUnpack = static_cast<int>(app->GetProfileIntW(kSettingsSection, kAutoUnpack, 1));
+    ReadSwitches(m_autoRefresh, m_doubleClickLogin, m_doubleClickDetails, m_autoUnpack);
 }
 
 void CTokariumDlg::DoDataExchange(CDataExchange* dx)

@@ -137,6 +137,9 @@ protected:
     void OnSettingsCommand();
     void OnRegisterCertificatesCommand();
     BOOL PreTranslateMessage(MSG* message) override;
+    // An import end that came while a command ran: the first tick after the
+    // command lists the logged-in tokens.
+    bool m_importEndPending = false;
     // end of the settings commands
 
     // A command that may wait in a modal dialog holds this; the refresh skips

@@ -69,6 +69,8 @@ void CTokariumDlg::RefreshReaders()
 {
     if (m_runningCommands > 0)
         return;
+    if (m_importEndPending)
+        OnImportEnd();
     char names[kMaxReaders][260];
     int n = kMaxReaders;
     if (ScanReaders(names, n) != 0)
@@ -193,6 +195,13 @@ void CTokariumDlg::FreeCertificateList(CertificateList* list)
 
 void CTokariumDlg::OnImportEnd()
 {
+    // A command waiting in a dialog may hold the lists and tree items that a
+    // listing replaces.
+    if (m_runningCommands > 0) {
+        m_importEndPending = true;
+        return;
+    }
+    m_importEndPending = false;
     for (auto& entry : m_tokens)
         if (entry.second->loggedIn)
             ListTokenObjects(entry.second);
