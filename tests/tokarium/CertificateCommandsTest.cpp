@@ -386,7 +386,7 @@ TEST_F(CertificateCommandsTest, DeleteAsksThePinAgainAndTakesTheCertificateWithI
 {
     PutAuthority("ca.pem");
     PutPair("alice.pem", "alice.key", true);
-    PutPair("bob.pem", "bob.key", true);
+    unsigned long bob = PutPair("bob.pem", "bob.key", true);
     StartLoggedIn();
     const auto before = ClassesAndLabels();
     ASSERT_EQ(7u, before.size());
@@ -446,6 +446,20 @@ TEST_F(CertificateCommandsTest, DeleteAsksThePinAgainAndTakesTheCertificateWithI
     EXPECT_EQ((std::vector<std::wstring>{L"Tree Test CA"}), Texts(Folder(L"CA Certificates").children));
     EXPECT_EQ(L"Logout", Text(Button(8)));
     EXPECT_EQ(2u, LogRecords("DeleteCertificte").size());
+
+    // A certificate that stays: the message, and a new listing shows that
+    // its keys went.
+    ASSERT_TRUE(State().SetUndeletable(kReader, bob, true)) << State().Error();
+    Delete(Certificate(L"User Certificates", L"Bob Tree"), L"1234");
+    ExpectErrorBox(L"Unable to delete the selected certificate");
+    EXPECT_EQ("1, 0, DeleteCertificte, Error: " + Hex(CKR_ACTION_PROHIBITED), LogRecords("DeleteCertificte").back());
+    EXPECT_EQ((std::vector<std::pair<unsigned long long, std::string>>{{CKO_CERTIFICATE, "1A2B3C01"},
+                                                                          {CKO_CERTIFICATE, "1A2B3C03"}}),
+              ClassesAndLabels());
+    EXPECT_TRUE(WaitUntil([&] {
+        TreeItem folder = Folder(L"User Certificates");
+        return folder.children.size() == 1 && folder.children[0].children.empty();
+    }));
 }
 
 TEST_F(CertificateCommandsTest, FolderDeleteStopsAtACertificateThatStaysAndResetEmptiesTheToken)

@@ -125,23 +125,23 @@ int PositionOf(CTreeCtrl& tree, HTREEITEM parent, HTREEITEM item)
 
 const CertificateEntry* CTokariumDlg::EntryOfItem(HTREEITEM item)
 {
+    int image = ItemImage(item);
+    if (image != IMAGE_CA_CERTIFICATE && image != IMAGE_USER_CERTIFICATE)
+        return nullptr;
     TokenRecord* token = TokenOfItem(item);
     if (!token || !token->certificates)
         return nullptr;
     DWORD_PTR index = m_tree.GetItemData(item);
     if (index >= token->certificates->count)
         return nullptr;
-    return &token->certificates->entries[index];
+    const CertificateEntry* entry = &token->certificates->entries[index];
+    return entry->value ? entry : nullptr;
 }
 
 void CTokariumDlg::OnExportCommand()
 {
-    HTREEITEM item = m_tree.GetSelectedItem();
-    int image = ItemImage(item);
-    if (image != IMAGE_CA_CERTIFICATE && image != IMAGE_USER_CERTIFICATE)
-        return;
-    const CertificateEntry* entry = EntryOfItem(item);
-    if (!entry || !entry->value)
+    const CertificateEntry* entry = EntryOfItem(m_tree.GetSelectedItem());
+    if (!entry)
         return;
     // A listing while the dialog is open replaces the entries: keep a copy.
     std::vector<unsigned char> der(entry->value, entry->value + entry->valueLength);
@@ -169,12 +169,8 @@ void CTokariumDlg::OnExportCommand()
 
 void CTokariumDlg::OnViewDetails()
 {
-    HTREEITEM item = m_tree.GetSelectedItem();
-    int image = ItemImage(item);
-    if (image != IMAGE_CA_CERTIFICATE && image != IMAGE_USER_CERTIFICATE)
-        return;
-    const CertificateEntry* entry = EntryOfItem(item);
-    if (!entry || !entry->value)
+    const CertificateEntry* entry = EntryOfItem(m_tree.GetSelectedItem());
+    if (!entry)
         return;
     CommandScope command(*this);
     // The context holds its own copy of the bytes.

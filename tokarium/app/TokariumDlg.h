@@ -127,7 +127,7 @@ protected:
     void ResetDeviceItem(HTREEITEM tokenItem);
     // Asks the PIN again; false (logged with the tag) when cancelled or refused.
     bool ConfirmPin(TokenRecord* token, const char* tag);
-    // The certificate entry a certificate item addresses, or null.
+    // The entry, with its value, that a certificate item addresses; else null.
     const CertificateEntry* EntryOfItem(HTREEITEM item);
     // end of the certificate commands
 
