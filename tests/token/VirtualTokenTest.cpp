@@ -541,13 +541,13 @@ TEST_F(VirtualToken, DeletionOfAnUnknownLabelFindsNothing)
     EXPECT_EQ(Card().objects.size(), 1u);
 }
 
-TEST_F(VirtualToken, OnlyThePublicKeysDestroyDecidesTheDeletionsResult)
+TEST_F(VirtualToken, AnObjectThatStaysFailsTheDeletionThePublicKeysFailureFirst)
 {
     unsigned long certificate = PutCertificate(fixtures::userDer, sizeof fixtures::userDer, nullptr);
     PutKey(fixtures::userKeyDer, sizeof fixtures::userKeyDer, "00FF12", true);
     ASSERT_TRUE(editor->SetUndeletable(READER, certificate, true)) << editor->Error();
     OpenLoggedIn();
-    EXPECT_EQ(cryptoki.DeleteCertificate(session, "00FF12"), 0u);
+    EXPECT_EQ(cryptoki.DeleteCertificate(session, "00FF12"), CKR_ACTION_PROHIBITED);
     EXPECT_EQ(log->Cryptoki(), Records({{4, "0", "CCryptoki::DeleteCertificate", "rv: 1b"},
                                         {4, "0", "CCryptoki::DeletePrivateKey", "rv: 0"},
                                         {4, "0", "CCryptoki::DeletePublicKey", "rv: 0"}}));
@@ -558,6 +558,14 @@ TEST_F(VirtualToken, OnlyThePublicKeysDestroyDecidesTheDeletionsResult)
     log->Clear();
     EXPECT_EQ(cryptoki.DeleteCertificate(session, "00FF12"), CKR_ACTION_PROHIBITED);
     EXPECT_EQ(log->Cryptoki().back(), (LogRecord{4, "0", "CCryptoki::DeletePublicKey", "rv: 1b"}));
+    // The certificate fails otherwise now: the public key's code still wins.
+    ASSERT_TRUE(editor->SetUndeletable(READER, certificate, false)) << editor->Error();
+    ASSERT_TRUE(editor->SetFault("C_DestroyObject", CKR_DEVICE_ERROR, false)) << editor->Error();
+    log->Clear();
+    EXPECT_EQ(cryptoki.DeleteCertificate(session, "00FF12"), CKR_ACTION_PROHIBITED);
+    EXPECT_EQ(log->Cryptoki(), Records({{4, "0", "CCryptoki::DeleteCertificate", "rv: 30"},
+                                        {4, "0", "CCryptoki::DeletePrivateKey", "rv: 0"},
+                                        {4, "0", "CCryptoki::DeletePublicKey", "rv: 1b"}}));
 }
 
 TEST_F(VirtualToken, ResetWithFortyFiveCertificatesDestroysFortyPerCall)

@@ -12,7 +12,8 @@ HWND WaitForFileDialog(DWORD processId, const std::wstring& caption, DWORD milli
 HWND FileNameBox(HWND fileDialog)
 {
     // The explorer-style dialog has the box as edt1; newer templates put an
-    // edit inside the combo box cmb13.
+    // edit inside the combo box cmb13, which Wine makes a ComboBoxEx32 whose
+    // edit sits in a combo box of its own.
     HWND box = GetDlgItem(fileDialog, edt1);
     if (box && IsWindowVisible(box))
         return box;
@@ -21,6 +22,11 @@ HWND FileNameBox(HWND fileDialog)
         HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr);
         if (edit)
             return edit;
+        if (HWND inner = FindWindowExW(combo, nullptr, L"ComboBox", nullptr)) {
+            edit = FindWindowExW(inner, nullptr, L"Edit", nullptr);
+            if (edit)
+                return edit;
+        }
     }
     return box;
 }

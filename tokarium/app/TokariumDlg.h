@@ -44,7 +44,9 @@ public:
     void ListTokenObjects(TokenRecord* token);
     void ShowTokenDetails(TokenRecord* token);
     // 0, the failed login's result, or all ones when the prompt was cancelled.
-    unsigned long PromptLogin(uint32_t session);
+    // A confirmation logs the session out before the login, as a session that
+    // is logged in already would take any PIN.
+    unsigned long PromptLogin(uint32_t session, bool confirmation = false);
     void LogoutAll();
 
 protected:
@@ -120,6 +122,13 @@ protected:
     void OnExportCommand();
     void OnViewDetails();
     void OnDeleteCommand();
+    void DeleteCertificateItem(HTREEITEM item);
+    void DeleteFolderItem(HTREEITEM folder);
+    void ResetDeviceItem(HTREEITEM tokenItem);
+    // Asks the PIN again; false (logged with the tag) when cancelled or refused.
+    bool ConfirmPin(TokenRecord* token, const char* tag);
+    // The entry, with its value, that a certificate item addresses; else null.
+    const CertificateEntry* EntryOfItem(HTREEITEM item);
     // end of the certificate commands
 
     // Import command (ImportCommand.cpp).

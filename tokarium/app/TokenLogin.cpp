@@ -13,11 +13,13 @@ const unsigned long kCancelled = 0xFFFFFFFFul;
 
 }  // namespace
 
-unsigned long CTokariumDlg::PromptLogin(uint32_t session)
+unsigned long CTokariumDlg::PromptLogin(uint32_t session, bool confirmation)
 {
     CDlgPIN prompt(this);
     if (prompt.DoModal() != IDOK)
         return kCancelled;
+    if (confirmation)
+        m_cryptoki.Logout(session);
     CK_RV rv;
     {
         CNarrowSecret pin(prompt.m_pin.c_str());

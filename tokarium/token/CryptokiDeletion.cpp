@@ -22,13 +22,18 @@ CK_RV CCryptoki::DeleteCertificate(CK_SESSION_HANDLE session, const char* label)
         {CKO_PRIVATE_KEY, "CCryptoki::DeletePrivateKey"},
         {CKO_PUBLIC_KEY, "CCryptoki::DeletePublicKey"},
     };
+    // The public key's failure first; an object of the other steps that stays
+    // must not pass for a deletion either.
+    CK_RV firstFailure = CKR_OK;
     CK_RV stepResult = CKR_OK;
     for (const Step& step : steps) {
         CK_RV rv = DeleteByLabel(session, step.objectClass, label, step.tag, stepResult);
         if (rv != CKR_OK)
             return rv;
+        if (firstFailure == CKR_OK)
+            firstFailure = stepResult;
     }
-    return stepResult;
+    return stepResult != CKR_OK ? stepResult : firstFailure;
 }
 
 // Destroys the first object of the class with the label. The search's failure
