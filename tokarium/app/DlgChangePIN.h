@@ -11,7 +11,12 @@ public:
     explicit CDlgChangePIN(bool isPin, CWnd* parent = nullptr);
     ~CDlgChangePIN() override;
 
+    BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* dx) override;
+    // Closes only when the new text and its confirmation are equal.
+    void OnOK() override;
+    // Overwrites and empties the three texts.
+    void WipeSecrets();
 
     std::wstring m_newPin;
     std::wstring m_confirmPin;

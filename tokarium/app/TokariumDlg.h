@@ -131,6 +131,9 @@ protected:
     void OnUnlockPINCommand();
     void OnChangePUKCommand();
     void OnChangeTokenNameCommand();
+    // Logs the token's session out and shows the token as logged out, as the
+    // Logout command does (the details are left to the caller).
+    void LogOutBeforeCommand(TokenRecord* token);
     // end of the PIN and token-name commands
 
     // Settings, registration and the advanced buttons (OptionsCommands.cpp).
