@@ -18,8 +18,8 @@
 
 namespace {
 
-// At least 8 characters, so that no string keeps them in its own object.
-const char* const kSecrets[] = {"Qx7Wv2Kp9Zr4", "Hm3Tj8Lc5Nb6Yd4F", "Gq2Ew7Pz1Xs5Ru8K",
+// 16 characters: no string, narrow or wide, keeps them in its own object.
+const char* const kSecrets[] = {"Qx7Wv2Kp9Zr4Ab1C", "Hm3Tj8Lc5Nb6Yd4F", "Gq2Ew7Pz1Xs5Ru8K",
                                 "Ty6Ui9Oa3Sd1Fg7J", "Kl2Zx4Cv6Bn8Mq0W", "Er5Dt7Yh9Uj2Ik4L"};
 const char* const kPin = kSecrets[0];
 const char* const kNewPin = kSecrets[1];
@@ -27,7 +27,7 @@ const char* const kOtherPin = kSecrets[2];
 const char* const kPuk = kSecrets[3];
 const char* const kNewPuk = kSecrets[4];
 const char* const kUnlockedPin = kSecrets[5];
-const wchar_t* const kWide[] = {L"Qx7Wv2Kp9Zr4", L"Hm3Tj8Lc5Nb6Yd4F", L"Gq2Ew7Pz1Xs5Ru8K",
+const wchar_t* const kWide[] = {L"Qx7Wv2Kp9Zr4Ab1C", L"Hm3Tj8Lc5Nb6Yd4F", L"Gq2Ew7Pz1Xs5Ru8K",
                                 L"Ty6Ui9Oa3Sd1Fg7J", L"Kl2Zx4Cv6Bn8Mq0W", L"Er5Dt7Yh9Uj2Ik4L"};
 const wchar_t* const kWidePin = kWide[0];
 const wchar_t* const kWideNewPin = kWide[1];
@@ -125,6 +125,12 @@ public:
     void ChangePin() { OnChangePINCommand(); }
     void ChangePuk() { OnChangePUKCommand(); }
     void UnlockPin() { OnUnlockPINCommand(); }
+    void LogIn()
+    {
+        TokenRecord* token = GetSelectedToken();
+        loginResult = token && EnsureSession(token) ? PromptLogin(token->session) : 1;
+    }
+    unsigned long loginResult = 1;
 };
 
 // Answers the command's windows from a second thread while the command's
@@ -297,6 +303,15 @@ TEST_F(PinSecretsTest, UnlockPin)
     });
     EXPECT_EQ(kUnlockedPin, AsText(Card().pin.value));
     EXPECT_EQ(3, Card().pin.triesLeft);
+}
+
+TEST_F(PinSecretsTest, LoginPrompt)
+{
+    Run(&CommandWindow::LogIn, [] {
+        HWND dialog = WaitForDialog(L"Insert PIN");
+        return Submit(dialog, {{1008, kWidePin}}) && uidriver::WaitForWindowGone(dialog);
+    });
+    EXPECT_EQ(0u, m_window->loginResult);
 }
 
 }  // namespace

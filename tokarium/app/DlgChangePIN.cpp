@@ -27,15 +27,18 @@ void CDlgChangePIN::DoDataExchange(CDataExchange* dx)
     DDX_SecretText(dx, IDC_OLD_PIN, m_oldPin);
 }
 
+bool NewPinConfirmed(const std::wstring& newPin, const std::wstring& confirmPin)
+{
+    if (newPin == confirmPin)
+        return true;
+    AfxMessageBox(L"PINs don't match", MB_OK);
+    return false;
+}
+
 void CDlgChangePIN::OnOK()
 {
-    if (!UpdateData(TRUE))
-        return;
-    if (m_newPin != m_confirmPin) {
-        AfxMessageBox(L"PINs don't match", MB_OK);
-        return;
-    }
-    EndDialog(IDOK);
+    if (UpdateData(TRUE) && NewPinConfirmed(m_newPin, m_confirmPin))
+        EndDialog(IDOK);
 }
 
 void CDlgChangePIN::WipeSecrets()

@@ -23,3 +23,7 @@ public:
     std::wstring m_oldPin;
     bool m_isPin;
 };
+
+// OK of the PIN dialogs: true when the new text and its confirmation are
+// equal; otherwise the user is told and false.
+bool NewPinConfirmed(const std::wstring& newPin, const std::wstring& confirmPin);

@@ -1,6 +1,6 @@
 #include "tokarium/app/DlgUnlockPIN.h"
 
-#include "platform/framework/WinApp.h"
+#include "tokarium/app/DlgChangePIN.h"
 #include "tokarium/app/SecretText.h"
 #include "tokarium/app/resource.h"
 
@@ -18,13 +18,8 @@ void CDlgUnlockPIN::DoDataExchange(CDataExchange* dx)
 
 void CDlgUnlockPIN::OnOK()
 {
-    if (!UpdateData(TRUE))
-        return;
-    if (m_newPin != m_confirmPin) {
-        AfxMessageBox(L"PINs don't match", MB_OK);
-        return;
-    }
-    EndDialog(IDOK);
+    if (UpdateData(TRUE) && NewPinConfirmed(m_newPin, m_confirmPin))
+        EndDialog(IDOK);
 }
 
 void CDlgUnlockPIN::WipeSecrets()
