@@ -40,7 +40,7 @@ bool ReportFailure(HWND owner, CK_RV rv, const char* tag, const FailureTexts& te
 
 }  // namespace
 
-void CTokariumDlg::LogOutBeforeCommand(TokenRecord* token)
+void CTokariumDlg::LogOutToken(TokenRecord* token)
 {
     m_cryptoki.Logout(token->session);
     token->loggedIn = false;
@@ -117,7 +117,7 @@ void CTokariumDlg::OnChangePUKCommand()
     {
         CWaitCursor wait;
         if (token->loggedIn)
-            LogOutBeforeCommand(token);
+            LogOutToken(token);
         CNarrowSecret oldPuk(dialog.m_oldPin.c_str());
         CNarrowSecret newPuk(dialog.m_newPin.c_str());
         dialog.WipeSecrets();

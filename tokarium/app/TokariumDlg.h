@@ -131,9 +131,9 @@ protected:
     void OnUnlockPINCommand();
     void OnChangePUKCommand();
     void OnChangeTokenNameCommand();
-    // Logs the token's session out and shows the token as logged out, as the
-    // Logout command does (the details are left to the caller).
-    void LogOutBeforeCommand(TokenRecord* token);
+    // Logs the token's session out and shows it logged out: no items under
+    // its branch, no certificate list, caption "Login" (details left to the caller).
+    void LogOutToken(TokenRecord* token);
     // end of the PIN and token-name commands
 
     // Settings, registration and the advanced buttons (OptionsCommands.cpp).
