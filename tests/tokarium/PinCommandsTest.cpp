@@ -175,6 +175,15 @@ TEST_F(PinCommandsTest, ChangePinWithWrongAndRightCurrentPin)
     ExpectError(L"Change PIN Error");
     EXPECT_EQ("1, 0, ChangePIN, Error: a2", LogRecords("ChangePIN").back());
     EXPECT_EQ("2468", AsText(Card().pin.value));
+
+    // A PIN locked meanwhile.
+    SetTries(0, 3);
+    Press(kChangePin);
+    Submit(Dialog(L"Change PIN"), {{kOldPin, L"2468"}, {kNewPin, L"1357"}, {kConfirm, L"1357"}});
+    ExpectError(L"PIN Locked");
+    EXPECT_EQ("1, 0, ChangePIN, Error: a4", LogRecords("ChangePIN").back());
+    WaitForDetails(TokenLines(L"Pin Token", L"Locked", L"Ok"));
+    EXPECT_EQ("2468", AsText(Card().pin.value));
     EXPECT_TRUE(m_program.IsRunning());
 }
 
@@ -231,6 +240,17 @@ TEST_F(PinCommandsTest, MismatchKeepsTheDialogAndCancelTouchesNothing)
     ExpectNoBox();
     EXPECT_EQ(0, Card().pin.triesLeft);
     EXPECT_EQ(3, Card().puk.triesLeft);
+
+    // While a dialog is up the refresh waits: a card pulled meanwhile goes
+    // only after the command.
+    Press(kChangePin);
+    dialog = Dialog(L"Change PIN");
+    ASSERT_NE(nullptr, dialog);
+    ASSERT_TRUE(State().RemoveCard(kReader)) << State().Error();
+    Sleep(2500);
+    EXPECT_EQ(1u, TokenCount());
+    ClickControl(dialog, IDCANCEL);
+    EXPECT_TRUE(WaitUntil([&] { return TokenCount() == 0; }, 5000));
     EXPECT_TRUE(m_program.IsRunning());
 }
 
@@ -258,6 +278,15 @@ TEST_F(PinCommandsTest, ChangePukLogsOutBeforeAndAfter)
     // The module agrees: a user login works again.
     Login(L"1234");
 
+    // A new PUK the module refuses.
+    Press(kChangePuk);
+    Submit(Dialog(L"Change PUK"), {{kOldPin, L"12345678"}, {kNewPin, L"12"}, {kConfirm, L"12"}});
+    ExpectError(L"Change PUK Error");
+    EXPECT_EQ("1, 0, ChangePUK, Error: a2", LogRecords("ChangePUK").back());
+    EXPECT_EQ(L"Login", Text(Button(kLogin)));
+    EXPECT_TRUE(Tokens()[0].children.empty());
+    Login(L"1234");
+
     Press(kChangePuk);
     Submit(Dialog(L"Change PUK"), {{kOldPin, L"12345678"}, {kNewPin, L"87654321"}, {kConfirm, L"87654321"}});
     ExpectAppBox(L"PUK changed succesfully", m_main);
@@ -267,7 +296,7 @@ TEST_F(PinCommandsTest, ChangePukLogsOutBeforeAndAfter)
     EXPECT_EQ(L"Login", Text(Button(kLogin)));
     EXPECT_EQ(kTokenLoggedOut, Buttons());
     EXPECT_TRUE(Tokens()[0].children.empty());
-    EXPECT_EQ(1u, LogRecords("ChangePUK").size());
+    EXPECT_EQ(2u, LogRecords("ChangePUK").size());
     Login(L"1234");
 
     // A locked PUK, from a logged-out token.
