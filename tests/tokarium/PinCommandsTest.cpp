@@ -1,6 +1,7 @@
 // Change PIN, Unlock PIN, Change PUK and Change Token Name of tokarium.exe on
 // the virtual middleware, driven as a user would; the token's state is read
 // back from the state folder. Each test starts the program once.
+#include "tests/tokarium/DialogTemplate.h"
 #include "tests/tokarium/TokenTreeHarness.h"
 
 using namespace uidriver;
@@ -411,6 +412,75 @@ TEST_F(PinCommandsTest, ChangeTokenName)
     EXPECT_EQ(2u, Tokens()[0].children.size());
     EXPECT_EQ(1u, LogRecords("InitToken").size());
     EXPECT_TRUE(m_program.IsRunning());
+}
+
+// The templates of the three dialogs as tokarium.exe holds them.
+struct ExpectedItem {
+    uint32_t id;
+    uint16_t windowClass;  // 0x80 button, 0x81 edit, 0x82 static
+    const wchar_t* title;
+    int16_t x, y, cx, cy;
+    bool password;
+};
+
+struct ExpectedDialog {
+    int id;
+    const wchar_t* caption;
+    int16_t cx, cy;
+    std::vector<ExpectedItem> items;  // the edits, the length hint and the buttons
+};
+
+const wchar_t kHint[] = L"Min Length: 4   -   Max Length: 16";
+
+TEST(PinDialogTemplates, MatchTheirLayout)
+{
+    const ExpectedDialog dialogs[] = {
+        {141, L"Change PIN", 203, 101,
+         {{1011, 0x81, L"", 68, 11, 128, 14, true}, {1010, 0x81, L"", 68, 31, 128, 14, true},
+          {1009, 0x81, L"", 68, 50, 128, 14, true}, {1013, 0x82, L"PIN", 7, 14, 50, 8, false},
+          {1014, 0x82, L"New PIN", 7, 34, 50, 8, false}, {1015, 0x82, L"Confirm", 7, 53, 50, 8, false},
+          {1016, 0x82, kHint, 7, 68, 189, 8, false}, {IDOK, 0x80, L"OK", 49, 80, 50, 14, false},
+          {IDCANCEL, 0x80, L"Cancel", 103, 80, 50, 14, false}}},
+        {142, L"Unlock PIN", 203, 101,
+         {{1012, 0x81, L"", 68, 11, 128, 14, true}, {1010, 0x81, L"", 68, 31, 128, 14, true},
+          {1009, 0x81, L"", 68, 50, 128, 14, true}, {1016, 0x82, kHint, 7, 68, 189, 8, false},
+          {IDOK, 0x80, L"OK", 49, 80, 50, 14, false}, {IDCANCEL, 0x80, L"Cancel", 103, 80, 50, 14, false}}},
+        {143, L"Set Token Name", 203, 57,
+         {{1016, 0x81, L"", 68, 15, 128, 14, false}, {IDOK, 0x80, L"OK", 92, 36, 50, 14, false},
+          {IDCANCEL, 0x80, L"Cancel", 146, 36, 50, 14, false}}},
+    };
+    HMODULE program = LoadLibraryExW(WindowsPath(TREE_TEST_PROGRAM).c_str(), nullptr,
+                                     LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(nullptr, program);
+    for (const ExpectedDialog& expected : dialogs) {
+        SCOPED_TRACE(expected.id);
+        HRSRC found = FindResourceW(program, MAKEINTRESOURCEW(expected.id), MAKEINTRESOURCEW(5));
+        ASSERT_NE(nullptr, found);
+        DialogTemplate dialog;
+        ASSERT_TRUE(ParseDialogTemplate(LockResource(LoadResource(program, found)), SizeofResource(program, found),
+                                        dialog));
+        EXPECT_EQ(expected.caption, dialog.title);
+        EXPECT_EQ(expected.cx, dialog.cx);
+        EXPECT_EQ(expected.cy, dialog.cy);
+        EXPECT_EQ(12, dialog.pointSize);
+        EXPECT_EQ(L"Microsoft Sans Serif", dialog.typeface);
+        for (const ExpectedItem& item : expected.items) {
+            SCOPED_TRACE(item.id);
+            const TemplateItem* actual = nullptr;
+            for (const TemplateItem& candidate : dialog.items)
+                if (candidate.id == item.id && candidate.windowClass.ordinal == item.windowClass)
+                    actual = &candidate;
+            ASSERT_NE(nullptr, actual);
+            EXPECT_EQ(item.title, actual->title.text);
+            EXPECT_EQ((std::vector<int>{item.x, item.y, item.cx, item.cy}),
+                      (std::vector<int>{actual->x, actual->y, actual->cx, actual->cy}));
+            if (item.windowClass == 0x81) {
+                EXPECT_EQ(item.password, (actual->style & ES_PASSWORD) != 0);
+                EXPECT_NE(0u, actual->style & ES_AUTOHSCROLL);
+            }
+        }
+    }
+    FreeLibrary(program);
 }
 
 }  // namespace
