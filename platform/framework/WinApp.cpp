@@ -194,3 +194,29 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show)
 {
     return CWinApp::RunApplication(instance, commandLine, show);
 }
+
+int AfxMessageBox(const wchar_t* text, UINT type)
+{
+    HWND owner = nullptr;
+    if (CWnd* main = AfxGetMainWnd())
+        if (main->m_hWnd && ::IsWindow(main->m_hWnd))
+            owner = ::GetLastActivePopup(::GetAncestor(main->m_hWnd, GA_ROOT));
+    if (!owner)
+        owner = ::GetActiveWindow();
+    if ((type & MB_ICONMASK) == 0) {
+        switch (type & MB_TYPEMASK) {
+        case MB_OK:
+        case MB_OKCANCEL:
+            type |= MB_ICONEXCLAMATION;
+            break;
+        case MB_YESNO:
+        case MB_YESNOCANCEL:
+            type |= MB_ICONQUESTION;
+            break;
+        default:
+            break;
+        }
+    }
+    CWinApp* app = AfxGetApp();
+    return ::MessageBoxW(owner, text, app ? app->m_pszAppName : L"", type);
+}

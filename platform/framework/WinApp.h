@@ -66,3 +66,9 @@ void DispatchMessageToWindow(const MSG& message);
 // The application object, or null when none was constructed.
 CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
+
+// A message box of the application: captioned with the application name and
+// owned by the main window's last active popup (the modal dialog in front, if
+// any). Without an icon in type, MB_OK and MB_OKCANCEL get the exclamation
+// mark, MB_YESNO and MB_YESNOCANCEL the question mark.
+int AfxMessageBox(const wchar_t* text, UINT type = MB_OK);

@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -149,6 +151,55 @@ TEST(FrameworkDialog, MissingTemplateGivesMinusOne)
 {
     CDialog dialog(9999);
     EXPECT_EQ(-1, dialog.DoModal());
+}
+
+// The box of AfxMessageBox, read and answered from a second thread.
+struct BoxSeen {
+    HWND owner = nullptr;
+    HICON icon = nullptr;
+};
+
+BoxSeen AnswerBox(const wchar_t* caption)
+{
+    BoxSeen seen;
+    for (int i = 0; i < 250; ++i) {
+        HWND box = FindWindowW(L"#32770", caption);
+        if (box && IsWindowVisible(box)) {
+            seen.owner = GetWindow(box, GW_OWNER);
+            for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+                if ((GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+                    seen.icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            break;
+        }
+        Sleep(20);
+    }
+    return seen;
+}
+
+TEST(FrameworkDialog, AppMessageBoxIsOwnedByTheModalDialogInFront)
+{
+    CWinApp app(L"boxes");
+    CWnd main;
+    ASSERT_TRUE(main.CreateEx(0, static_cast<const wchar_t*>(nullptr), L"main", WS_OVERLAPPEDWINDOW, 0, 0, 100,
+                              100, nullptr, nullptr));
+    app.m_pMainWnd = &main;
+    SampleDialog dialog(&main);
+    int answer = 0;
+    HWND dialogWindow = nullptr;
+    BoxSeen seen;
+    dialog.onTimer = [&](SampleDialog& d) {
+        dialogWindow = d.m_hWnd;
+        std::thread reader([&] { seen = AnswerBox(L"boxes"); });
+        answer = AfxMessageBox(L"hello");
+        reader.join();
+        d.EndDialog(IDOK);
+    };
+    dialog.DoModal();
+    app.m_pMainWnd = nullptr;
+    EXPECT_EQ(IDOK, answer);
+    EXPECT_EQ(dialogWindow, seen.owner);
+    EXPECT_EQ(LoadIconA(nullptr, IDI_EXCLAMATION), seen.icon);
 }
 
 }  // namespace

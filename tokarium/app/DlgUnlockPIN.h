@@ -11,6 +11,10 @@ public:
     ~CDlgUnlockPIN() override;
 
     void DoDataExchange(CDataExchange* dx) override;
+    // Closes only when the new PIN and its confirmation are equal.
+    void OnOK() override;
+    // Overwrites and empties the three texts.
+    void WipeSecrets();
 
     std::wstring m_puk;
     std::wstring m_newPin;

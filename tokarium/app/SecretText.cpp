@@ -29,3 +29,24 @@ CNarrowSecret::CNarrowSecret(const wchar_t* text) : m_text(1, '\0')
 }
 
 CNarrowSecret::~CNarrowSecret() { SecureZeroMemory(m_text.data(), m_text.size()); }
+
+void ReadSecretText(HWND edit, std::wstring& text)
+{
+    WipeText(text);
+    int length = ::GetWindowTextLengthW(edit);
+    std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1, L'\0');
+    ::GetWindowTextW(edit, buffer.data(), length + 1);
+    // Room first, so that the assignment does not leave a copy behind in a
+    // buffer given back.
+    text.reserve(buffer.size());
+    text.assign(buffer.data());
+    SecureZeroMemory(buffer.data(), buffer.size() * sizeof(wchar_t));
+}
+
+void DDX_SecretText(CDataExchange* dx, int id, std::wstring& text)
+{
+    if (dx->m_bSaveAndValidate)
+        ReadSecretText(dx->m_pDlgWnd->GetDlgItem(id), text);
+    else
+        dx->m_pDlgWnd->SetDlgItemTextW(id, text.c_str());
+}

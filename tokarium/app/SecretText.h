@@ -2,6 +2,10 @@
 // Secrets typed by the user (PINs): kept in buffers that are wiped before
 // their memory is given back.
 
+#include "platform/framework/Dialog.h"
+
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -21,3 +25,9 @@ private:
     CNarrowSecret& operator=(const CNarrowSecret&) = delete;
     std::vector<char> m_text;
 };
+
+// Replaces text with the edit control's text, read through a buffer that is
+// wiped afterwards; the old text is wiped first.
+void ReadSecretText(HWND edit, std::wstring& text);
+// DDX_Text for a secret: read with ReadSecretText, written as DDX_Text does.
+void DDX_SecretText(CDataExchange* dx, int id, std::wstring& text);

@@ -140,6 +140,9 @@ protected:
     void OnUnlockPINCommand();
     void OnChangePUKCommand();
     void OnChangeTokenNameCommand();
+    // Logs the token's session out and shows it logged out: no items under
+    // its branch, no certificate list, caption "Login" (details left to the caller).
+    void LogOutToken(TokenRecord* token);
     // end of the PIN and token-name commands
 
     // Settings, registration and the advanced buttons (OptionsCommands.cpp).

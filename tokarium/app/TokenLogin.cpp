@@ -61,12 +61,7 @@ void CTokariumDlg::OnLoginCommand()
     if (!token || !EnsureSession(token))
         return;
     if (token->loggedIn) {
-        m_cryptoki.Logout(token->session);
-        token->loggedIn = false;
-        DeleteChildren(token->treeItem);
-        m_btnLogin.SetWindowTextW(L"Login");
-        FreeCertificateList(token->certificates);
-        token->certificates = nullptr;
+        LogOutToken(token);
         ShowTokenDetails(token);
         return;
     }
