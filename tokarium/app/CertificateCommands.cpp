@@ -281,6 +281,8 @@ void CTokariumDlg::DeleteFolderItem(HTREEITEM folder)
         }
         m_tree.DeleteItem(child);
     }
+    // The last listing still holds the deleted certificates; an import compares against it.
+    ListTokenObjects(token);
 }
 
 void CTokariumDlg::ResetDeviceItem(HTREEITEM tokenItem)
