@@ -29,3 +29,15 @@ CNarrowSecret::CNarrowSecret(const wchar_t* text) : m_text(1, '\0')
 }
 
 CNarrowSecret::~CNarrowSecret() { SecureZeroMemory(m_text.data(), m_text.size()); }
+
+void ReadSecretText(HWND edit, std::wstring& text)
+{
+    WipeText(text);
+    int length = ::GetWindowTextLengthW(edit);
+    std::vector<wchar_t> buffer(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    ::GetWindowTextW(edit, buffer.data(), static_cast<int>(buffer.size()));
+    // Room for the whole text first, so that assigning it moves nothing.
+    text.reserve(buffer.size());
+    text.assign(buffer.data());
+    SecureZeroMemory(buffer.data(), buffer.size() * sizeof(wchar_t));
+}

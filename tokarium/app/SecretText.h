@@ -2,6 +2,8 @@
 // Secrets typed by the user (PINs): kept in buffers that are wiped before
 // their memory is given back.
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -21,3 +23,7 @@ private:
     CNarrowSecret& operator=(const CNarrowSecret&) = delete;
     std::vector<char> m_text;
 };
+
+// Replaces text with the edit control's text, read through a buffer of our
+// own that is wiped, so that no copy of the secret stays behind.
+void ReadSecretText(HWND edit, std::wstring& text);

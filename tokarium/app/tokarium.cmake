@@ -22,7 +22,7 @@ add_library(tokarium_ui STATIC
   TokenRefresh.cpp)
 target_compile_definitions(tokarium_ui PUBLIC UNICODE _UNICODE)
 target_include_directories(tokarium_ui PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(tokarium_ui PUBLIC quorin_framework tokarium_token tokarium_log winscard)
+target_link_libraries(tokarium_ui PUBLIC quorin_framework tokarium_token tokarium_log winscard comdlg32)
 
 add_executable(tokarium WIN32 TokariumApp.cpp tokarium.rc)
 target_link_libraries(tokarium PRIVATE tokarium_ui)
