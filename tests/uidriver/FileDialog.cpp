@@ -12,13 +12,18 @@ HWND WaitForFileDialog(DWORD processId, const std::wstring& caption, DWORD milli
 HWND FileNameBox(HWND fileDialog)
 {
     // The explorer-style dialog has the box as edt1; newer templates put an
-    // edit inside the combo box cmb13.
+    // edit inside the combo box cmb13, which Wine makes a ComboBoxEx32 around
+    // a ComboBox.
     HWND box = GetDlgItem(fileDialog, edt1);
     if (box && IsWindowVisible(box))
         return box;
     HWND combo = GetDlgItem(fileDialog, cmb13);
     if (combo) {
         HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr);
+        if (edit)
+            return edit;
+        HWND inner = FindWindowExW(combo, nullptr, L"ComboBox", nullptr);
+        edit = inner ? FindWindowExW(inner, nullptr, L"Edit", nullptr) : nullptr;
         if (edit)
             return edit;
     }
