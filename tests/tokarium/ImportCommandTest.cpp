@@ -151,6 +151,15 @@ protected:
         EXPECT_FALSE(WaitForMessageBox(m_program.Id(), box, L"Error", 300)) << "unexpected box: " << Narrow(box.text);
     }
 
+    // How many times the token was listed (only a listing reads the private keys).
+    size_t Listings() const
+    {
+        size_t count = 0;
+        for (const std::string& record : LogRecords("CCryptoki::GetPrivateKeys"))
+            count += record == "4, 0, CCryptoki::GetPrivateKeys, " ? 1 : 0;
+        return count;
+    }
+
     static std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
     vmw::TokenState Card(const std::string& reader)
@@ -314,11 +323,22 @@ TEST_F(ImportTest, CertificateFilesJoinTheirKeysAndFailuresWriteNothing)
     EXPECT_EQ(1u, users.children[1].children.size());
     EXPECT_TRUE(users.children[2].children.empty());
 
-    // The same file again is refused by the listing's issuer and serial.
+    // The same file again is refused by the listing's issuer and serial, and
+    // the token is not listed again.
+    size_t listings = Listings();
     ChooseFile(L"Reader C", DataPath("carol.cer"));
     ExpectErrorBox(L"Certificate Already Imported");
+    WaitIdle();
+    EXPECT_EQ(listings, Listings());
     EXPECT_EQ((std::vector<std::string>{"1, 0, ImportCert, Certificate already present in the token"}),
               LogRecords("ImportCert,"));
+
+    // The module refuses the certificate: reported, and the token listed all the same.
+    ASSERT_TRUE(State().SetFault("C_CreateObject", 0x30, false)) << State().Error();
+    ChooseFile(L"Reader C", DataPath("import-root.pem"));
+    ExpectErrorBox(L"Unable to import the given certificate");
+    WaitIdle();
+    EXPECT_EQ(listings + 1, Listings());
 
     // Files that hold no certificate: text that is no Base64, DER cut short.
     for (const char* file : {"invalid.cer", "truncated.der"}) {
@@ -358,7 +378,7 @@ TEST_F(ImportTest, CertificateFilesJoinTheirKeysAndFailuresWriteNothing)
     ExpectNoBox();
 
     EXPECT_EQ(objects, Card("Reader C").objects.size());
-    EXPECT_TRUE(LogRecords("ImportCertificate, Error").empty());
+    EXPECT_EQ((std::vector<std::string>{"1, 0, ImportCertificate, Error: 30"}), LogRecords("ImportCertificate, Error"));
     EXPECT_TRUE(m_program.IsRunning());
 }
 
@@ -424,7 +444,15 @@ TEST_F(ImportTest, PKCS12FilesWriteCertificatesAndKeyWithEverySetting)
     EXPECT_EQ((std::vector<std::wstring>{L"Import Test Intermediate", L"Import Test Root"}),
               Texts(token.children[1].children));
 
-    EXPECT_EQ(1u, LogRecords("ImportP12,").size());
+    // The module refuses every object: the key's failure is reported.
+    ASSERT_TRUE(State().SetFault("C_CreateObject", 0x30, true)) << State().Error();
+    ImportPKCS12(L"Reader Q", "HENRY.P12");
+    ExpectErrorBox(L"Unable to import P12");
+    ASSERT_TRUE(State().ClearFaults("")) << State().Error();
+    EXPECT_EQ(4u, Card("Reader Q").objects.size());
+
+    EXPECT_EQ((std::vector<std::string>{"1, 0, ImportP12, Wrong password or invalid PKCS#12", "1, 0, ImportP12, Error: 30"}),
+              LogRecords("ImportP12,"));
     EXPECT_EQ(1u, LogRecords("ImportCertificate, Error").size());
     EXPECT_TRUE(m_program.IsRunning());
 }
@@ -438,9 +466,12 @@ TEST_F(ImportTest, AutoUnpackAndAutoRefreshOff)
     ASSERT_TRUE(WaitUntil([&] { return TokenCount() == 1; }));
     LogIn(L"Reader S");
 
-    // Only the file's first certificate and the key; the tree stays as it was.
+    // Only the file's first certificate and the key; the token is not listed
+    // again and the tree stays as it was.
+    size_t listings = Listings();
     ImportPKCS12(L"Reader S", "chain.pfx");
     ExpectNoBox();
+    EXPECT_EQ(listings, Listings());
     vmw::TokenState card = Card("Reader S");
     EXPECT_EQ(2u, card.objects.size());
     ExpectCertificateFrom(card, "grace");
