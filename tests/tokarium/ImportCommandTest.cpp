@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
-#include <sstream>
 
 using namespace uidriver;
 
