@@ -7,4 +7,8 @@ CDlgPassword::CDlgPassword(CWnd* parent) : CDialog(IDD_PASSWORD, parent) {}
 
 CDlgPassword::~CDlgPassword() { WipeText(m_password); }
 
-void CDlgPassword::DoDataExchange(CDataExchange* dx) { CDialog::DoDataExchange(dx); }
+void CDlgPassword::DoDataExchange(CDataExchange* dx)
+{
+    CDialog::DoDataExchange(dx);
+    DDX_SecretText(dx, IDC_PASSWORD, m_password);
+}

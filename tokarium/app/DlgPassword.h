@@ -12,5 +12,6 @@ public:
 
     void DoDataExchange(CDataExchange* dx) override;
 
+    // The password typed, set by OK; wiped when the dialog object goes.
     std::wstring m_password;
 };
