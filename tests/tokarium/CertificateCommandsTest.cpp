@@ -499,6 +499,18 @@ TEST_F(CertificateCommandsTest, FolderDeleteStopsAtACertificateThatStaysAndReset
     EXPECT_TRUE(WaitUntil([&] { return Folder(L"CA Certificates").children.empty(); }));
     EXPECT_EQ(4u, ClassesAndLabels().size());
 
+    // The deleted certificate can be imported again: the listing it is
+    // compared with no longer holds it.
+    Select(Token().handle);
+    ClickControl(m_main, 5);
+    ASSERT_TRUE(AnswerFileDialog(m_program.Id(), L"Open", WindowsPath(std::string(TREE_TEST_DATA) + "/ca.pem")));
+    EXPECT_TRUE(NoMessageBox());
+    EXPECT_TRUE(WaitUntil([&] { return Folder(L"CA Certificates").children.size() == 1; }));
+    EXPECT_EQ(5u, ClassesAndLabels().size());
+    EXPECT_TRUE(LogRecords("already present").empty());
+    Delete(Folder(L"CA Certificates").handle, L"1234");
+    EXPECT_TRUE(WaitUntil([&] { return ClassesAndLabels().size() == 4; }));
+
     // Reset Device: two empty folders and nothing on the token.
     ASSERT_TRUE(State().SetUndeletable(kReader, bob, false)) << State().Error();
     Select(Token().handle);
