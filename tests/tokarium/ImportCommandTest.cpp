@@ -287,8 +287,12 @@ TEST_F(ImportTest, CertificateFilesJoinTheirKeysAndFailuresWriteNothing)
     ExpectNoBox();
     ChooseFile(L"Reader C", DataPath("dave.der"));
     ExpectNoBox();
-    // Without a key on the token: named by its serial number.
-    ChooseFile(L"Reader C", DataPath("erin.der"));
+    // Without a key on the token: named by its serial number. Its folder's
+    // name has letters the ANSI code page lacks.
+    std::wstring unicodeFolder = m_appdata + L"\\\u0394\u0416 certificates";
+    ASSERT_TRUE(CreateDirectoryW(unicodeFolder.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW(DataPath("erin.der").c_str(), (unicodeFolder + L"\\erin.der").c_str(), FALSE));
+    ChooseFile(L"Reader C", unicodeFolder + L"\\erin.der");
     ExpectNoBox();
 
     struct Joined {

@@ -75,9 +75,10 @@ bool ChooseImportFile(HWND owner, std::wstring& path)
 
 // Appends the file's octets chunk by chunk. A file above kLargestFile is
 // refused before it is read, or as soon as it outgrows the limit meanwhile.
-FileRead ReadImportFile(const std::string& path, CByteArray& bytes)
+FileRead ReadImportFile(const std::wstring& path, CByteArray& bytes)
 {
-    FILE* opened = fopen(path.c_str(), "rb");
+    // The wide name: its ANSI form may name another file, or none.
+    FILE* opened = _wfopen(path.c_str(), L"rb");
     if (!opened)
         return FileRead::NotOpened;
     std::unique_ptr<FILE, int (*)(FILE*)> file(opened, fclose);
@@ -163,7 +164,7 @@ void CTokariumDlg::OnImportCommand()
         return;
     bool failed = false;
     try {
-        ImportFile(token, ToNarrow(path));
+        ImportFile(token, path);
     } catch (CASN1Exception* e) {
         delete e;
         failed = true;
@@ -176,9 +177,9 @@ void CTokariumDlg::OnImportCommand()
     }
 }
 
-void CTokariumDlg::ImportFile(TokenRecord* token, const std::string& path)
+void CTokariumDlg::ImportFile(TokenRecord* token, const std::wstring& path)
 {
-    bool pkcs12 = NamesPKCS12(path);
+    bool pkcs12 = NamesPKCS12(ToNarrow(path));
     CByteArray file;
     switch (ReadImportFile(path, file)) {
     case FileRead::NotOpened:

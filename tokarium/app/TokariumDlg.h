@@ -134,7 +134,7 @@ protected:
     // Import command (ImportCommand.cpp).
     void OnImportCommand();
     // The chosen file's octets onto the token, by the course its name asks for.
-    void ImportFile(TokenRecord* token, const std::string& path);
+    void ImportFile(TokenRecord* token, const std::wstring& path);
     void ImportCertificateFile(TokenRecord* token, const CByteArray& file);
     void ImportPKCS12File(TokenRecord* token, const CByteArray& file);
     // end of the import command
