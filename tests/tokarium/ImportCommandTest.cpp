@@ -432,6 +432,15 @@ TEST_F(ImportTest, PKCS12FilesWriteCertificatesAndKeyWithEverySetting)
     EXPECT_EQ((std::vector<std::wstring>{L"Frank Import", L"Henry Import"}),
               Texts(TokenItem(L"Reader P").children[0].children));
 
+    // The file the demo offers for import, with the password it names.
+    ChooseFile(L"Reader P", WindowsPath(std::string(TREE_TEST_DATA) + "/../../../vmw/demo/demo-import.p12"));
+    AnswerPassword(L"demo");
+    ExpectNoBox();
+    EXPECT_EQ(7u, Card("Reader P").objects.size());
+    EXPECT_EQ((std::vector<std::wstring>{L"Frank Import", L"Henry Import", L"Erin Example"}),
+              Texts(TokenItem(L"Reader P").children[0].children));
+    EXPECT_EQ((std::vector<std::wstring>{L"Quorin Demo Import CA"}), Texts(TokenItem(L"Reader P").children[1].children));
+
     // A chain with AutoUnpack on: the CA certificates are written as well.
     LogIn(L"Reader Q");
     ImportPKCS12(L"Reader Q", "chain.pfx");
