@@ -164,7 +164,7 @@ void CTokariumDlg::OnExportCommand()
     if (WriteWholeFile(path, der, error, code))
         return;
     theLog.LogError(0, "ExportCertificate", "Error: %x", code);
-    ::MessageBoxW(m_hWnd, error.c_str(), L"Error", MB_OK | MB_ICONERROR);
+    ShowErrorBox(m_hWnd, error.c_str());
 }
 
 void CTokariumDlg::OnViewDetails()
@@ -178,7 +178,7 @@ void CTokariumDlg::OnViewDetails()
                                                           entry->value, entry->valueLength);
     if (!context) {
         theLog.LogError(0, "ViewCertificte", "Error: %x", static_cast<unsigned>(GetLastError()));
-        ::MessageBoxW(m_hWnd, L"Unable to show the selected certificate", L"Error", MB_OK | MB_ICONERROR);
+        ShowErrorBox(m_hWnd, L"Unable to show the selected certificate");
         return;
     }
     if (HMODULE cryptui = LoadLibraryW(L"cryptui.dll")) {
@@ -247,7 +247,7 @@ void CTokariumDlg::DeleteCertificateItem(HTREEITEM item)
     if (rv != 0) {
         theLog.LogError(0, kTag, "Error: %x", static_cast<unsigned>(rv));
         wait.Restore();
-        ::MessageBoxW(m_hWnd, L"Unable to delete the selected certificate", L"Error", MB_OK | MB_ICONERROR);
+        ShowErrorBox(m_hWnd, L"Unable to delete the selected certificate");
     }
     // After a failure too: some of the certificate's objects may be gone.
     ListTokenObjects(token);
@@ -274,7 +274,7 @@ void CTokariumDlg::DeleteFolderItem(HTREEITEM folder)
         if (rv != 0) {
             theLog.LogError(0, kTag, "Error: %x", static_cast<unsigned>(rv));
             wait.Restore();
-            ::MessageBoxW(m_hWnd, L"Unable to delete the selected folder", L"Error", MB_OK | MB_ICONERROR);
+            ShowErrorBox(m_hWnd, L"Unable to delete the selected folder");
             // What is left of the failed certificate shows after a new listing.
             ListTokenObjects(token);
             return;
@@ -299,7 +299,7 @@ void CTokariumDlg::ResetDeviceItem(HTREEITEM tokenItem)
     if (rv != 0) {
         theLog.LogError(0, kTag, "Error: %x", static_cast<unsigned>(rv));
         wait.Restore();
-        ::MessageBoxW(m_hWnd, L"Unable to ResetDevice the selected device", L"Error", MB_OK | MB_ICONERROR);
+        ShowErrorBox(m_hWnd, L"Unable to ResetDevice the selected device");
         ListTokenObjects(token);
         return;
     }

@@ -39,21 +39,16 @@ const char kInvalidPKCS12[] = "Wrong password or invalid PKCS#12";
 
 enum class FileRead { Done, NotOpened, TooLarge };
 
-void ShowError(HWND owner, const wchar_t* text)
-{
-    ::MessageBoxW(owner, text, L"Error", MB_OK | MB_ICONERROR);
-}
-
 void ReportInvalidCertificate(HWND owner)
 {
     theLog.LogError(0, "ImportCert", kInvalidCertificate);
-    ShowError(owner, L"Invalid certificate file");
+    ShowErrorBox(owner, L"Invalid certificate file");
 }
 
 void ReportInvalidPKCS12(HWND owner)
 {
     theLog.LogError(0, "ImportP12", kInvalidPKCS12);
-    ShowError(owner, L"Wrong Password or Invalid PKCS#12 file");
+    ShowErrorBox(owner, L"Wrong Password or Invalid PKCS#12 file");
 }
 
 bool ChooseImportFile(HWND owner, std::wstring& path)
@@ -173,7 +168,7 @@ void CTokariumDlg::OnImportCommand()
     }
     if (failed) {
         theLog.LogError(0, "ImportCertificate", "Error");
-        ShowError(m_hWnd, L"Unexpected error while importing the given file");
+        ShowErrorBox(m_hWnd, L"Unexpected error while importing the given file");
     }
 }
 
@@ -215,14 +210,14 @@ void CTokariumDlg::ImportCertificateFile(TokenRecord* token, const CByteArray& f
     std::string serial = SerialText(*certificate);
     if (AlreadyListed(token->certificates, issuer, serial)) {
         theLog.LogError(0, "ImportCert", "Certificate already present in the token");
-        ShowError(m_hWnd, L"Certificate Already Imported");
+        ShowErrorBox(m_hWnd, L"Certificate Already Imported");
         return;
     }
     CK_RV rv = m_cryptoki.ImportCertificate(token->session, *certificate, true);
     certificate.reset();
     if (rv != CKR_OK) {
         theLog.LogError(0, "ImportCertificate", "Error: %x", static_cast<unsigned>(rv));
-        ShowError(m_hWnd, L"Unable to import the given certificate");
+        ShowErrorBox(m_hWnd, L"Unable to import the given certificate");
     }
     ListTokenObjects(token);
 }
@@ -242,7 +237,7 @@ void CTokariumDlg::ImportPKCS12File(TokenRecord* token, const CByteArray& file)
     CK_RV rv = m_cryptoki.ImportPKCS12(token->session, pkcs12, m_autoUnpack != 0);
     if (rv != CKR_OK) {
         theLog.LogError(0, "ImportP12", "Error: %x", static_cast<unsigned>(rv));
-        ShowError(m_hWnd, L"Unable to import P12");
+        ShowErrorBox(m_hWnd, L"Unable to import P12");
     }
     if (m_autoRefresh != 0)
         ListTokenObjects(token);

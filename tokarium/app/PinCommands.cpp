@@ -21,8 +21,6 @@ struct FailureTexts {
 const FailureTexts kPinFailures = {L"Invalid PIN", L"PIN Locked", L"Change PIN Error"};
 const FailureTexts kPukFailures = {L"Invalid PUK", L"PUK Locked", L"Change PUK Error"};
 
-void ShowError(HWND owner, const wchar_t* text) { ::MessageBoxW(owner, text, L"Error", MB_OK | MB_ICONERROR); }
-
 // The log record and the error box of a failed command; false when rv is 0.
 bool ReportFailure(HWND owner, CK_RV rv, const char* tag, const FailureTexts& texts)
 {
@@ -34,7 +32,7 @@ bool ReportFailure(HWND owner, CK_RV rv, const char* tag, const FailureTexts& te
         text = texts.wrongSecret;
     else if (rv == CKR_PIN_LOCKED)
         text = texts.lockedSecret;
-    ShowError(owner, text);
+    ShowErrorBox(owner, text);
     return true;
 }
 
@@ -147,7 +145,7 @@ void CTokariumDlg::OnChangeTokenNameCommand()
     }
     if (rv != CKR_OK) {
         theLog.LogError(0, "InitToken", "Error: %x", static_cast<unsigned>(rv));
-        ShowError(m_hWnd, L"InitToken Error");
+        ShowErrorBox(m_hWnd, L"InitToken Error");
         return;
     }
     std::string text = name + " [" + token->readerName + "]";

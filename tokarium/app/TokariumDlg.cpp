@@ -7,6 +7,8 @@
 
 UINT WM_QUORIN_MW_ACTIVITY_IMPORT_END = 0;
 
+void ShowErrorBox(HWND owner, const wchar_t* text) { ::MessageBoxW(owner, text, L"Error", MB_OK | MB_ICONERROR); }
+
 namespace {
 
 // The tree images in index order.
@@ -127,7 +129,7 @@ void CTokariumDlg::BindModule()
         // Show the window first, so the message is seen over what it concerns.
         ShowWindow(SW_SHOW);
         UpdateWindow();
-        ::MessageBoxW(m_hWnd, L"Quorin Middlware not found", L"Error", MB_OK | MB_ICONERROR);
+        ShowErrorBox(m_hWnd, L"Quorin Middlware not found");
         return;
     }
     m_timer = SetTimer(REFRESH_TIMER, REFRESH_PERIOD);

@@ -14,6 +14,9 @@
 // The number of the registered message that announces the end of an import.
 extern UINT WM_QUORIN_MW_ACTIVITY_IMPORT_END;
 
+// The error box of tokarium's commands: caption "Error", the error icon, OK.
+void ShowErrorBox(HWND owner, const wchar_t* text);
+
 // wParam: a tree item to scroll into view.
 const UINT WM_SHOW_TREE_ITEM = WM_USER + 100;
 

@@ -36,7 +36,7 @@ unsigned long CTokariumDlg::PromptLogin(uint32_t session, bool confirmation)
         message = L"Invalid PIN";
     else if (rv == CKR_PIN_LOCKED)
         message = L"PIN Locked";
-    ::MessageBoxW(m_hWnd, message, L"Error", MB_OK | MB_ICONERROR);
+    ShowErrorBox(m_hWnd, message);
     return static_cast<unsigned long>(rv);
 }
 
